@@ -1,0 +1,77 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace platform {
+
+// Owns one file descriptor and closes it.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd &&other) noexcept : fd_(other.Release()) {}
+    UniqueFd &operator=(UniqueFd &&other) noexcept;
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Release();
+    void Reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+// A serial line on a POSIX terminal device: 38400 baud, 8 data bits, no parity,
+// 1 stop bit, raw, no flow control, used exclusively while open.
+// Received bytes are moved into a receive buffer of our own, so that a wait for
+// more bytes can block in poll() while some are already waiting.
+class SerialPort {
+public:
+    SerialPort() = default;
+    ~SerialPort() { Close(); }
+    SerialPort(const SerialPort &) = delete;
+    SerialPort &operator=(const SerialPort &) = delete;
+
+    // The port number, counted from 1; it names the device at the next opening.
+    int16_t CommPort() const { return commPort_; }
+    void SetCommPort(int16_t port) { commPort_ = port; }
+
+    // Opens device with the line settings above. Fails, with the reason in *reason,
+    // for a missing device, one that is not a terminal, one in use or without permission.
+    bool Open(const QString &device, QString *reason);
+    bool PortOpen() const { return fd_.Valid(); }
+    // Releases exclusive use, then closes. Nothing when the port is closed.
+    void Close();
+
+    // Raises (or drops) DTR. A device without modem-control lines counts as success.
+    bool SetDTREnable(bool on, QString *reason);
+
+    // Writes every byte, waiting while the device is busy, then waits until sent.
+    bool Output(const QByteArray &bytes);
+    // The number of received bytes waiting.
+    int InBufferCount();
+    // All received bytes waiting; they are removed.
+    QByteArray Input();
+    // Blocks in poll() until more bytes arrive or timeoutMs passes (0: does not block).
+    // Returns false once the line has failed (device gone, read error).
+    bool WaitForInput(int timeoutMs);
+    // False after a read, write or poll error on the open line.
+    bool LineOk() const { return lineOk_; }
+
+    // The descriptor of the open device, -1 when closed.
+    int Handle() const { return fd_.Get(); }
+
+private:
+    void Pump();
+
+    int16_t commPort_ = 1;
+    UniqueFd fd_;
+    QByteArray rx_;
+    bool lineOk_ = true;
+};
+
+} // namespace platform
