@@ -1,0 +1,67 @@
+#pragma once
+#include "link/Protocol.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <vector>
+
+// The controller side of the protocol, for the simulator: it takes the bytes that
+// arrive on the line, keeps the map entries it is sent and answers each command,
+// misbehaving on request.
+namespace dmxlink {
+
+// A command the simulator misbehaves on: "01" (every block), "01:N" (block N), "03", "04".
+struct SimTarget {
+    QByteArray command;
+    int block = -1; // -1: every block
+    bool Matches(const QByteArray &code, int frameBlock) const;
+};
+bool ParseSimTarget(const QString &text, SimTarget *target);
+
+struct SimBehaviour {
+    QByteArray revision = "CVDMX FW REV 1.01 "; // always 18 characters
+    QList<SimTarget> silent;                     // no answer at all
+    QList<SimTarget> shortReply;                 // the answer without its last character
+    QList<SimTarget> extra;                      // extraText after the answer
+    QList<SimTarget> junk;                       // junkText before the answer
+    QList<SimTarget> late;                       // the answer lateMs after the command
+    QByteArray extraText = "#";
+    QByteArray junkText = "~~";
+    int lateMs = 1500;
+    bool wrongChecksum = false; // the last checksum digit changed
+    bool lowerChecksum = false; // checksum digits in lower case
+    int dropAtBlock = -1;       // close the line, unanswered, when this block arrives (once)
+};
+
+struct SimAnswer {
+    QByteArray frame;  // the command as received
+    QByteArray reply;  // empty: no answer
+    int delayMs = 0;
+    bool drop = false; // close the line instead of answering
+};
+
+class SimController {
+public:
+    explicit SimController(SimBehaviour behaviour = {});
+
+    // Takes bytes from the line; answers every command completed by them, in order.
+    // Bytes before a "[" are ignored.
+    std::vector<SimAnswer> Feed(const QByteArray &bytes);
+
+    // The entries held: 0..511 as received (255 before any download), 512 and 513 zero.
+    const MapTable &Map() const { return map_; }
+    // The table as a map file: 514 little-endian 16-bit entries, 1028 bytes.
+    QByteArray MapFileBytes() const;
+
+private:
+    SimAnswer Answer(const QByteArray &frame);
+    bool StoreBlock(const QByteArray &frame, int *block);
+
+    SimBehaviour behaviour_;
+    QByteArray pending_;
+    MapTable map_{};
+    bool dropped_ = false;
+};
+
+} // namespace dmxlink

@@ -1,0 +1,207 @@
+#include "link/frmCVDMXMapComm.h"
+
+#include "document/modCVDMXMap.h"
+#include "link/Download.h"
+#include "platform/CallTrace.h"
+#include "platform/ComPorts.h"
+#include "platform/MsgBox.h"
+
+#include <QScreen>
+
+namespace {
+
+// Layout in twips, 15 to the pixel.
+QRect Twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+const QString kChecksumFaultText = QStringLiteral(
+    "Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
+
+} // namespace
+
+frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent)
+    : QDialog(parent),
+      cboComPort(new platform::ComboList(this)),
+      cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
+      cmdFirmRev(new QPushButton(QStringLiteral("Firmware Revision"), this)),
+      cmdClose(new QPushButton(QStringLiteral("Close"), this)),
+      pbDL(new QProgressBar(this))
+{
+    setWindowTitle(QStringLiteral("Communications"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(297, 97);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    setFont(font);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    cmdClose->setGeometry(Twips(3360, 960, 975, 375));
+    cmdDownload->setGeometry(Twips(1200, 120, 975, 360));
+    cboComPort->setGeometry(Twips(120, 120, 975, 360));
+    QFont listFont(QStringLiteral("MS Sans Serif"));
+    listFont.setPixelSize(13);
+    cboComPort->setFont(listFont);
+    pbDL->setGeometry(Twips(120, 600, 4215, 195));
+    pbDL->setRange(0, 7);
+    pbDL->setTextVisible(false);
+    pbDL->setVisible(false);
+    cmdFirmRev->setGeometry(Twips(120, 960, 1695, 375));
+    for (QPushButton *b : {cmdClose, cmdDownload, cmdFirmRev})
+        b->setAutoDefault(false);
+    setTabOrder(cmdClose, cmdDownload);
+    setTabOrder(cmdDownload, cboComPort);
+    setTabOrder(cboComPort, cmdFirmRev);
+
+    cboComPort->SetClickHandler([this] { cboComPort_Click(); });
+    connect(cmdDownload, &QPushButton::clicked, this, [this] { cmdDownload_Click(); });
+    connect(cmdFirmRev, &QPushButton::clicked, this, [this] { cmdFirmRev_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+}
+
+void frmCVDMXMapComm::Show()
+{
+    Form_Load();
+    exec();
+}
+
+void frmCVDMXMapComm::Unload()
+{
+    if (loaded_)
+        done(QDialog::Rejected);
+}
+
+void frmCVDMXMapComm::done(int result)
+{
+    loaded_ = false;
+    QDialog::done(result);
+}
+
+void frmCVDMXMapComm::Form_Load()
+{
+    CVDMX_TRACE("frmCVDMXMapComm.Form_Load");
+    loaded_ = true;
+    const QRect screen = this->screen()->geometry();
+    const QSize outer = frameGeometry().size();
+    move(screen.left() + (screen.width() - outer.width()) / 2,
+         screen.top() + (screen.height() - outer.height()) / 2);
+    cboComPort->Clear();
+    for (int i = 1; i <= 8; ++i)
+        cboComPort->AddItem(QStringLiteral("COM%1").arg(i));
+    cboComPort->SetListIndex(modCVDMXMap::iComPort);
+    comDev.SetCommPort(int16_t(cboComPort->ListIndex() + 1));
+    SetBarVisible(false);
+    EnableControls(true);
+    cmdClose->setFocus();
+}
+
+void frmCVDMXMapComm::cboComPort_Click()
+{
+    CVDMX_TRACE("frmCVDMXMapComm.cboComPort_Click");
+    modCVDMXMap::iComPort = int16_t(cboComPort->ListIndex());
+    comDev.SetCommPort(int16_t(modCVDMXMap::iComPort + 1));
+    modCVDMXMap::SaveSettings();
+}
+
+void frmCVDMXMapComm::cmdDownload_Click()
+{
+    CVDMX_TRACE("frmCVDMXMapComm.cmdDownload_Click");
+    if (!OpenPort())
+        return;
+    EnableControls(false);
+    SetBarValue(0);
+    SetBarVisible(true);
+    const dmxlink::DownloadResult result =
+        dmxlink::DownloadMap(exchange_, modCVDMXMap::iDmxMap, [this](int b) { SetBarValue(b); });
+    if (result == dmxlink::DownloadResult::CommFault) {
+        CommFaultReport();
+        return;
+    }
+    if (result == dmxlink::DownloadResult::ChecksumFault) {
+        platform::MsgBox(kChecksumFaultText, 16, QStringLiteral("Download Failure"));
+        SetBarVisible(false);
+        EnableControls(true);
+        comDev.Close();
+        return;
+    }
+    comDev.Close();
+    platform::MsgBox(QStringLiteral("Download Complete"), 0, QStringLiteral("Downlaod"));
+    SetBarVisible(false);
+    EnableControls(true);
+}
+
+void frmCVDMXMapComm::cmdFirmRev_Click()
+{
+    CVDMX_TRACE("frmCVDMXMapComm.cmdFirmRev_Click");
+    if (!OpenPort())
+        return;
+    LSComPrg(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength);
+    if (bCommFault) {
+        CommFaultReport();
+        return;
+    }
+    comDev.Close();
+    platform::MsgBox(dmxlink::FirmRevText(sReply), 64, QStringLiteral("Device Firmware Revision"));
+}
+
+void frmCVDMXMapComm::cmdClose_Click()
+{
+    CVDMX_TRACE("frmCVDMXMapComm.cmdClose_Click");
+    Unload();
+}
+
+void frmCVDMXMapComm::LSComPrg(const QString &sCmd, const int16_t &iRet)
+{
+    exchange_.LSComPrg(sCmd, iRet);
+}
+
+// Opens the chosen port with DTR on; reports a port that cannot be used and leaves
+// it closed. Nothing has been sent and no control changed at that point.
+bool frmCVDMXMapComm::OpenPort()
+{
+    QString reason;
+    const QString device = platform::ComPortDevice(comDev.CommPort(), modCVDMXMap::SettingsFilePath());
+    if (comDev.Open(device, &reason) && comDev.SetDTREnable(true, &reason))
+        return true;
+    comDev.Close();
+    platform::MsgBox(QStringLiteral("Invalid COM Port."), 48, QStringLiteral("COM Error"));
+    return false;
+}
+
+void frmCVDMXMapComm::CommFaultReport()
+{
+    platform::MsgBox(QStringLiteral("Comm Fault"), 16, QStringLiteral("Fault"));
+    SetBarVisible(false);
+    EnableControls(true);
+    comDev.Close();
+}
+
+// The download processes no events, so every change is painted at once.
+void frmCVDMXMapComm::SetBarValue(int value)
+{
+    pbDL->setValue(value);
+    pbDL->repaint();
+}
+
+void frmCVDMXMapComm::SetBarVisible(bool visible)
+{
+    pbDL->setVisible(visible);
+    if (visible)
+        pbDL->repaint();
+    else
+        repaint(pbDL->geometry());
+}
+
+void frmCVDMXMapComm::EnableControls(bool enabled)
+{
+    for (QWidget *w : {static_cast<QWidget *>(cboComPort), static_cast<QWidget *>(cmdDownload),
+                       static_cast<QWidget *>(cmdFirmRev), static_cast<QWidget *>(cmdClose)}) {
+        w->setEnabled(enabled);
+        w->repaint();
+    }
+}

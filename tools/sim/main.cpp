@@ -1,0 +1,279 @@
+// cvdmx-sim: a controller on a pseudo-terminal, for tests and users without hardware.
+#include "document/modCVDMXMap.h"
+#include "link/SimController.h"
+#include "platform/Profile.h"
+#include "platform/SerialPort.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+#include <chrono>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char kUsage[] =
+    "Usage: cvdmx-sim [options]\n"
+    "Stands in for a QRT Corvanta DMX controller on a pseudo-terminal. Prints the path\n"
+    "of the line on the first line of its output, then one line per command received\n"
+    "(\"rx [..]\"). Ends on SIGINT or SIGTERM.\n"
+    "\n"
+    "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
+    "                     editor's settings file, so that the editor's COMn reaches it\n"
+    "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
+    "                     0..511 as received, 255 where nothing was received;\n"
+    "                     device address and range 0)\n"
+    "  --revision TEXT    the 18 characters answered to [04]\n"
+    "\n"
+    "Misbehaving. WHAT is 01 (every block), 01:N (block N, 0..7), 03 or 04;\n"
+    "each of these may be given more than once:\n"
+    "  --silent WHAT      never answer WHAT\n"
+    "  --short WHAT       answer WHAT one character short\n"
+    "  --extra WHAT       add --extra-text (default \"#\") after the answer to WHAT\n"
+    "  --junk WHAT        send --junk-text (default \"~~\") before the answer to WHAT\n"
+    "  --late WHAT        answer WHAT after --delay MS (default 1500)\n"
+    "  --bad-checksum     report a wrong checksum to [03]\n"
+    "  --lower-checksum   report the checksum in lower-case digits\n"
+    "  --drop-at N        close the line, unanswered, when block N arrives; then open\n"
+    "                     a new line, print its path and update --port\n"
+    "  --help             show this text\n";
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+struct Options {
+    dmxlink::SimBehaviour behaviour;
+    QByteArray port;
+    QString saveFile;
+};
+
+[[noreturn]] void Fail(const QString &message)
+{
+    std::fprintf(stderr, "cvdmx-sim: %s\n", message.toLocal8Bit().constData());
+    std::exit(2);
+}
+
+Options ParseOptions(const QStringList &args)
+{
+    Options o;
+    auto value = [&](int &i) {
+        if (i + 1 >= args.size())
+            Fail(args[i] + QStringLiteral(" needs a value"));
+        return args[++i];
+    };
+    auto target = [&](int &i, QList<dmxlink::SimTarget> &list) {
+        dmxlink::SimTarget t;
+        const QString text = value(i);
+        if (!dmxlink::ParseSimTarget(text, &t))
+            Fail(QStringLiteral("not a command: ") + text);
+        list.append(t);
+    };
+    auto number = [&](int &i) {
+        bool ok = false;
+        const int n = value(i).toInt(&ok);
+        if (!ok || n < 0)
+            Fail(args[i - 1] + QStringLiteral(" needs a number"));
+        return n;
+    };
+    dmxlink::SimBehaviour &b = o.behaviour;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a == QLatin1String("--port")) {
+            o.port = value(i).toUpper().toLatin1();
+            if (!o.port.startsWith("COM") || o.port.mid(3).toInt() < 1 || o.port.mid(3).toInt() > 8)
+                Fail(QStringLiteral("--port takes COM1 .. COM8"));
+        } else if (a == QLatin1String("--save")) {
+            o.saveFile = value(i);
+        } else if (a == QLatin1String("--revision")) {
+            b.revision = value(i).toLatin1();
+        } else if (a == QLatin1String("--silent")) {
+            target(i, b.silent);
+        } else if (a == QLatin1String("--short")) {
+            target(i, b.shortReply);
+        } else if (a == QLatin1String("--extra")) {
+            target(i, b.extra);
+        } else if (a == QLatin1String("--extra-text")) {
+            b.extraText = value(i).toLatin1();
+        } else if (a == QLatin1String("--junk")) {
+            target(i, b.junk);
+        } else if (a == QLatin1String("--junk-text")) {
+            b.junkText = value(i).toLatin1();
+        } else if (a == QLatin1String("--late")) {
+            target(i, b.late);
+        } else if (a == QLatin1String("--delay")) {
+            b.lateMs = number(i);
+        } else if (a == QLatin1String("--bad-checksum")) {
+            b.wrongChecksum = true;
+        } else if (a == QLatin1String("--lower-checksum")) {
+            b.lowerChecksum = true;
+        } else if (a == QLatin1String("--drop-at")) {
+            b.dropAtBlock = number(i);
+        } else {
+            Fail(QStringLiteral("unknown option ") + a + QStringLiteral(" (see --help)"));
+        }
+    }
+    return o;
+}
+
+// The controller's end of a pseudo-terminal. We keep the other end open ourselves, so
+// the line stays up while the editor has it closed, and set it raw so nothing echoes.
+struct Line {
+    platform::UniqueFd master;
+    platform::UniqueFd slave;
+    QByteArray path;
+};
+
+Line OpenLine()
+{
+    Line line;
+    line.master.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!line.master.Valid() || grantpt(line.master.Get()) != 0 || unlockpt(line.master.Get()) != 0)
+        Fail(QStringLiteral("cannot open a pseudo-terminal: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    line.path = ptsname(line.master.Get());
+    line.slave.Reset(::open(line.path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!line.slave.Valid())
+        Fail(QStringLiteral("cannot open ") + QString::fromLatin1(line.path));
+    termios tio{};
+    tcgetattr(line.slave.Get(), &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B38400);
+    cfsetospeed(&tio, B38400);
+    tcsetattr(line.slave.Get(), TCSANOW, &tio);
+    return line;
+}
+
+void Announce(const Options &o, const Line &line)
+{
+    std::printf("%s\n", line.path.constData());
+    std::fflush(stdout);
+    if (o.port.isEmpty())
+        return;
+    const QString settings = modCVDMXMap::SettingsFilePath();
+    QDir().mkpath(QFileInfo(settings).path());
+    if (!platform::WritePrivateProfileString("Ports", o.port, line.path, settings))
+        std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
+}
+
+// Writes all of bytes; gives up on what nobody reads (the editor's side is full).
+void WriteAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    int stalls = 0;
+    while (done < bytes.size() && !g_stop) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN && ++stalls < 50) {
+            pollfd pfd{fd, POLLOUT, 0};
+            ::poll(&pfd, 1, 20);
+            continue;
+        }
+        return;
+    }
+}
+
+struct Pending {
+    Clock::time_point due;
+    QByteArray reply;
+};
+
+int Serve(const Options &o)
+{
+    dmxlink::SimController controller(o.behaviour);
+    Line line = OpenLine();
+    Announce(o, line);
+
+    sigset_t blocked, waiting;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGTERM);
+    sigprocmask(SIG_BLOCK, &blocked, &waiting);
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    sigdelset(&waiting, SIGINT);
+    sigdelset(&waiting, SIGTERM);
+
+    std::deque<Pending> pending;
+    while (!g_stop) {
+        const Clock::time_point now = Clock::now();
+        while (!pending.empty() && pending.front().due <= now) {
+            WriteAll(line.master.Get(), pending.front().reply);
+            pending.pop_front();
+        }
+        timespec timeout{1, 0};
+        if (!pending.empty()) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(pending.front().due - now).count();
+            timeout = {time_t(ns / 1000000000), long(ns % 1000000000)};
+        }
+        pollfd pfd{line.master.Get(), POLLIN, 0};
+        const int r = ppoll(&pfd, 1, &timeout, &waiting);
+        if (r <= 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = ::read(line.master.Get(), buf, sizeof buf);
+        if (n <= 0)
+            continue;
+        for (const dmxlink::SimAnswer &a : controller.Feed(QByteArray(buf, int(n)))) {
+            std::printf("rx %s\n", a.frame.constData());
+            std::fflush(stdout);
+            if (a.drop) {
+                pending.clear();
+                line = Line();
+                line = OpenLine();
+                Announce(o, line);
+                break;
+            }
+            if (!a.reply.isEmpty())
+                pending.push_back({Clock::now() + std::chrono::milliseconds(a.delayMs), a.reply});
+        }
+    }
+
+    if (!o.saveFile.isEmpty()) {
+        QSaveFile f(o.saveFile);
+        if (!f.open(QIODevice::WriteOnly) || f.write(controller.MapFileBytes()) != 2 * modCVDMXMap::kEntries
+            || !f.commit()) {
+            std::fprintf(stderr, "cvdmx-sim: cannot write %s: %s\n", o.saveFile.toLocal8Bit().constData(),
+                         f.errorString().toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return Serve(ParseOptions(args));
+}
