@@ -1,0 +1,206 @@
+#include "platform/Profile.h"
+
+#include <QFile>
+#include <limits>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct Line {
+    int start;     // offset of the first byte of the line
+    int end;       // offset just past the line's content, before "\r\n" or "\n"
+    int next;      // offset of the next line
+};
+
+std::vector<Line> SplitLines(const QByteArray &text)
+{
+    std::vector<Line> lines;
+    int pos = 0;
+    while (pos < text.size()) {
+        int nl = text.indexOf('\n', pos);
+        int next = nl < 0 ? int(text.size()) : nl + 1;
+        int end = nl < 0 ? int(text.size()) : nl;
+        if (end > pos && text[end - 1] == '\r')
+            --end;
+        lines.push_back({pos, end, next});
+        pos = next;
+    }
+    return lines;
+}
+
+bool SameName(const QByteArray &a, const QByteArray &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// What one line is: a section header, a key line, or anything else.
+struct Parsed {
+    enum Kind { Other, Section, Key } kind = Other;
+    QByteArray name;
+    QByteArray value;
+};
+
+Parsed ParseLine(const QByteArray &text, const Line &line)
+{
+    const QByteArray content = text.mid(line.start, line.end - line.start).trimmed();
+    Parsed p;
+    if (content.startsWith('[')) {
+        int close = content.indexOf(']');
+        p.kind = Parsed::Section;
+        p.name = content.mid(1, close < 0 ? -1 : close - 1).trimmed();
+    } else if (!content.startsWith(';')) {
+        int eq = content.indexOf('=');
+        if (eq >= 0) {
+            p.kind = Parsed::Key;
+            p.name = content.left(eq).trimmed();
+            p.value = content.mid(eq + 1).trimmed();
+        }
+    }
+    return p;
+}
+
+// Where a key lives: the index of its section header and of its own line (-1 when missing),
+// and the line after which a new key of that section goes.
+struct Location {
+    int section = -1;
+    int key = -1;
+    int lastInSection = -1;
+};
+
+Location Find(const QByteArray &text, const std::vector<Line> &lines, const QByteArray &section,
+              const QByteArray &key)
+{
+    Location loc;
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const Parsed p = ParseLine(text, lines[i]);
+        if (p.kind == Parsed::Section) {
+            if (loc.section >= 0)
+                break;
+            if (SameName(p.name, section))
+                loc.section = loc.lastInSection = i;
+        } else if (loc.section >= 0) {
+            if (p.kind == Parsed::Key) {
+                loc.lastInSection = i;
+                if (SameName(p.name, key)) {
+                    loc.key = i;
+                    break;
+                }
+            }
+        }
+    }
+    return loc;
+}
+
+QByteArray LineEnd(const QByteArray &text)
+{
+    return text.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+}
+
+} // namespace
+
+std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section,
+                                       const QByteArray &key)
+{
+    const std::vector<Line> lines = SplitLines(text);
+    const Location loc = Find(text, lines, section, key);
+    if (loc.key < 0)
+        return std::nullopt;
+    return ParseLine(text, lines[loc.key]).value;
+}
+
+QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
+                            const QByteArray &key, const QByteArray &value)
+{
+    const std::vector<Line> lines = SplitLines(text);
+    const Location loc = Find(text, lines, section, key);
+    const QByteArray eol = LineEnd(text);
+    const QByteArray keyLine = key + '=' + value;
+    QByteArray out = text;
+    if (loc.key >= 0) {
+        const Line &l = lines[loc.key];
+        out.replace(l.start, l.end - l.start, keyLine);
+    } else if (loc.section >= 0) {
+        const Line &l = lines[loc.lastInSection];
+        const bool ended = l.next > l.end;
+        out.insert(l.next, ended ? keyLine + eol : eol + keyLine + eol);
+    } else {
+        if (!out.isEmpty() && !out.endsWith('\n'))
+            out += eol;
+        out += '[' + section + ']' + eol + keyLine + eol;
+    }
+    return out;
+}
+
+long long ProfileInt(const QByteArray &value)
+{
+    int i = 0;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-'))
+        negative = value[i++] == '-';
+    long long n = 0;
+    const long long limit = std::numeric_limits<long long>::max() / 10 - 1;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        n = n > limit ? limit * 10 : n * 10 + (value[i] - '0');
+    return negative ? -n : n;
+}
+
+namespace {
+
+std::optional<QByteArray> ReadAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
+}
+
+} // namespace
+
+long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
+                               long long defaultValue, const QString &path)
+{
+    const std::optional<QByteArray> text = ReadAll(path);
+    if (!text)
+        return defaultValue;
+    const std::optional<QByteArray> value = ProfileValue(*text, section, key);
+    if (!value || value->isEmpty())
+        return defaultValue;
+    return ProfileInt(*value);
+}
+
+QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key,
+                                   const QByteArray &defaultValue, const QString &path)
+{
+    const std::optional<QByteArray> text = ReadAll(path);
+    if (!text)
+        return defaultValue;
+    return ProfileValue(*text, section, key).value_or(defaultValue);
+}
+
+bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &value, const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray text = f.readAll();
+    const QByteArray updated = ProfileWithValue(text, section, key, value);
+    if (updated == text)
+        return true;
+    // Rewrite from the first byte that differs, so a file that cannot grow keeps its start.
+    int from = 0;
+    while (from < text.size() && from < updated.size() && text[from] == updated[from])
+        ++from;
+    if (!f.seek(from))
+        return false;
+    const QByteArray tail = updated.mid(from);
+    if (f.write(tail) != tail.size() || !f.resize(updated.size()))
+        return false;
+    return f.flush();
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Profile files: "[section]" lines and "key=value" lines, with the semantics of the
+// classic profile calls. Section and key names match case-insensitively, blanks around
+// names and values are ignored, lines starting with ';' are comments, and the first
+// matching section and key win. Writing a key changes only that key's line; every other
+// byte of the file stays as it was.
+namespace platform {
+
+// The value of key in section, or nothing when the section or key is missing.
+std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section,
+                                       const QByteArray &key);
+
+// text with key in section set to value; adds the key, or the section and the key, when missing.
+QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
+                            const QByteArray &key, const QByteArray &value);
+
+// Reads an integer value: leading blanks, an optional sign, then decimal digits up to the
+// first non-digit; no digits gives 0. Too many digits saturate at the limits of the type.
+long long ProfileInt(const QByteArray &value);
+
+long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
+                               long long defaultValue, const QString &path);
+QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key,
+                                   const QByteArray &defaultValue, const QString &path);
+// Creates the file, the section and the key as needed. Returns false when the file
+// cannot be read or written.
+bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &value, const QString &path);
+
+} // namespace platform
