@@ -1,0 +1,45 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// The one output map the program edits and the document state that goes with it.
+// Both windows read and write these directly, on the user-interface thread.
+namespace modCVDMXMap {
+
+constexpr int kChannels = 512;
+constexpr int kDevAddEntry = 512;
+constexpr int kDevRangeEntry = 513;
+constexpr int kEntries = 514;
+constexpr int16_t kNoOutput = 255;
+
+// Entries 0..511: channels 1..512 (255 no output, 0..63 output offset);
+// 512: device address list index; 513: device range list index.
+extern std::array<int16_t, kEntries> iDmxMap;
+extern bool bMapChanged;
+extern int16_t iComPort;     // 0 = COM1 .. 7 = COM8
+extern QString sMainCaption; // the main window's designed caption
+extern QString sMapFile;     // full path of the map file, or "None"
+
+extern const QString kNoFile; // "None"
+extern const QString kWorkFolder;
+extern const QString kSettingsFile;
+
+void ClearMap();
+void SetDevAdd(int16_t value);
+int16_t GetDevAdd();
+void SetDevRange(int16_t value);
+int16_t GetDevRange();
+
+// The low 4 or 8 bits as one or two upper-case hexadecimal digits.
+QString Hex1(int16_t value);
+QString Hex2(int16_t value);
+
+// The fixed folder and settings file on this machine.
+QString WorkFolderPath();
+QString SettingsFilePath();
+
+void LoadSettings();
+void SaveSettings();
+
+} // namespace modCVDMXMap
