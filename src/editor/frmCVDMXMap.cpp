@@ -1,0 +1,235 @@
+#include "editor/frmCVDMXMap.h"
+
+#include "document/modCVDMXMap.h"
+#include "editor/WindowIcon.h"
+#include "platform/CallTrace.h"
+#include "platform/FileDialog.h"
+#include "platform/Folder.h"
+#include "platform/MsgBox.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace modCVDMXMap;
+
+namespace {
+
+const QColor kWindowGrey(0xE0, 0xE0, 0xE0);
+const QColor kLightCyan(0x80, 0xFF, 0xFF);
+const QColor kPaleYellow(0xFF, 0xFF, 0xC0);
+constexpr int kTwipsPerPixel = 15;
+
+QFont LegendFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(13); // 9.75 point at 96 dots per inch
+    return font;
+}
+
+platform::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back,
+                            const QRect &geometry)
+{
+    auto *label = new platform::CellLabel(parent);
+    label->setText(text);
+    label->SetBackColor(back);
+    label->setFont(LegendFont());
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton *Button(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    button->hide();
+    return button;
+}
+
+} // namespace
+
+frmCVDMXMap::frmCVDMXMap(QWidget *parent) : QMainWindow(parent)
+{
+    BuildDesign();
+    Form_Load();
+}
+
+frmCVDMXMap::~frmCVDMXMap() = default;
+
+// The window as designed: the controls and menus with their design-time properties.
+void frmCVDMXMap::BuildDesign()
+{
+    setWindowTitle(QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+    setWindowIcon(WindowIcon());
+    // A default font by pixel size, so that the widest output text fits a 41-pixel cell.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    client->setAutoFillBackground(true);
+    QPalette pal = client->palette();
+    pal.setColor(QPalette::Window, kWindowGrey);
+    client->setPalette(pal);
+    client->installEventFilter(this);
+    setCentralWidget(client);
+
+    cboDevAdd = new platform::ComboList(client);
+    cboDevAdd->setGeometry(8, 0, 129, 21);
+    cboDevAdd->SetClickHandler([this] { cboDevAdd_Click(); });
+    cboDevRange = new platform::ComboList(client);
+    cboDevRange->setGeometry(144, 0, 209, 21);
+    cboDevRange->SetClickHandler([this] { cboDevRange_Click(); });
+    lblHeader = Legend(client, QStringLiteral("DMX Channel"), kLightCyan, {400, 0, 97, 21});
+    lblHeader->onClick = [this] { lblHeader_Click(); };
+    Label1 = Legend(client, QStringLiteral("Dimmer Output"), kPaleYellow, {496, 0, 105, 21});
+    Label1->onClick = [this] { Label1_Click(); };
+    cboDimChan = new platform::ComboList(client);
+    cboDimChan->setGeometry(632, 0, 73, 21);
+    cboDimChan->hide();
+    cboDimChan->SetClickHandler([this] { cboDimChan_Click(); });
+    cmdMSClear = Button(client, QStringLiteral("Clear Values"), {1008, 0, 97, 25});
+    connect(cmdMSClear, &QPushButton::clicked, this, [this] { cmdMSClear_Click(); });
+    cmdMSCopy = Button(client, QStringLiteral("Copy Values"), {1112, 0, 97, 25});
+    connect(cmdMSCopy, &QPushButton::clicked, this, [this] { cmdMSCopy_Click(); });
+    cmdMSSeq = Button(client, QStringLiteral("Sequence Values"), {1216, 0, 97, 25});
+    connect(cmdMSSeq, &QPushButton::clicked, this, [this] { cmdMSSeq_Click(); });
+
+    lblDMXChan[0] = new platform::CellLabel(client);
+    lblDMXChan[0]->setGeometry(8, 32, 33, 17);
+    lblDMXChan[0]->setAlignment(Qt::AlignCenter);
+    lblDMXChan[0]->SetBackColor(kLightCyan);
+    lblDimChan[0] = new platform::CellLabel(client);
+    lblDimChan[0]->setGeometry(40, 32, 41, 17);
+    lblDimChan[0]->setAlignment(Qt::AlignCenter);
+    lblDimChan[0]->SetBackColor(kPaleYellow);
+    // One pixel smaller than the window's font: "D:0B.4" and its like need 42 pixels at 12.
+    QFont cellFont = font;
+    cellFont.setPixelSize(11);
+    lblDimChan[0]->setFont(cellFont);
+    ConnectCells(0);
+
+    setTabOrder(cboDevAdd, cboDevRange);
+    setTabOrder(cboDevRange, cboDimChan);
+    setTabOrder(cboDimChan, cmdMSCopy);
+    setTabOrder(cmdMSCopy, cmdMSClear);
+    setTabOrder(cmdMSClear, cmdMSSeq);
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFileNew = mnuFile->addAction(QStringLiteral("New"), this, [this] { mnuFileNew_Click(); });
+    mnuFileOpen = mnuFile->addAction(QStringLiteral("Open"), this, [this] { mnuFileOpen_Click(); });
+    mnuFileSave = mnuFile->addAction(QStringLiteral("Save"), this, [this] { mnuFileSave_Click(); });
+    mnuFileSaveAs = mnuFile->addAction(QStringLiteral("Save As"), this, [this] { mnuFileSaveAs_Click(); });
+    mnuDiv1 = mnuFile->addSeparator();
+    mnuExit = mnuFile->addAction(QStringLiteral("Exit"), this, [this] { mnuExit_Click(); });
+    mnuDownload = menuBar()->addAction(QStringLiteral("Download"), this, [this] { mnuDownload_Click(); });
+
+    cdFile = std::make_unique<platform::FileDialog>(this);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+}
+
+void frmCVDMXMap::ConnectCells(int i)
+{
+    lblDMXChan[i]->onClick = [this, i] { lblDMXChan_Click(i); };
+    lblDimChan[i]->onClick = [this, i] { lblDimChan_Click(i); };
+    lblDimChan[i]->onMouseDown = [this, i](int button, int shift, int x, int y) {
+        lblDimChan_MouseDown(i, button, shift, x, y);
+    };
+}
+
+void frmCVDMXMap::Form_Load()
+{
+    CVDMX_TRACE("Form_Load");
+    const QRect screenArea = screen()->geometry();
+    const int frameWidth = frameGeometry().width();
+    const int top = 60 / kTwipsPerPixel;
+    const double left = (double(screenArea.width()) * kTwipsPerPixel - double(frameWidth) * kTwipsPerPixel) / 2;
+    move(screenArea.x() + int(left / kTwipsPerPixel), screenArea.y() + top);
+
+    sMainCaption = windowTitle();
+
+    if (!platform::FolderExists(WorkFolderPath())) {
+        QString reason;
+        if (!platform::CreateFolder(WorkFolderPath(), &reason))
+            platform::MsgBox(QStringLiteral("Unable To Create Folder.\r\n") + WorkFolderPath(), 48,
+                             QStringLiteral("Folder Error"));
+    }
+    LoadSettings();
+    if (iComPort < 0 || iComPort > 7) {
+        iComPort = 0;
+        SaveSettings();
+    }
+
+    sMapFile = kNoFile;
+    ClearMap();
+
+    for (int i = 0; i < kChannels; ++i) {
+        if (i != 0)
+            lblDMXChan[i] = lblDMXChan[0]->Copy();
+        lblDMXChan[i]->move((i / 32) * 82 + 8, (i % 32) * 20 + 32);
+        lblDMXChan[i]->SetCaption(QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
+        lblDMXChan[i]->show();
+        if (i != 0)
+            lblDimChan[i] = lblDimChan[0]->Copy();
+        lblDimChan[i]->move((i / 32) * 82 + 40, (i % 32) * 20 + 32);
+        lblDimChan[i]->show();
+        if (i != 0)
+            ConnectCells(i);
+    }
+
+    cboDevAdd->Clear();
+    for (int n = 1; n <= 16; ++n)
+        cboDevAdd->AddItem(QStringLiteral("Device Address: ") + Hex2(int16_t(n)));
+    cboDevRange->Clear();
+    for (int n = 1; n <= 16; ++n)
+        cboDevRange->AddItem(QStringLiteral("Device Range: %1 / Switch Setting: ").arg(n)
+                             + Hex1(int16_t(n - 1)));
+
+    cboDevAdd->SetListIndex(0);
+    cboDevRange->SetListIndex(0);
+
+    ClearMap();
+    bMapChanged = false;
+}
+
+void frmCVDMXMap::Form_Activate()
+{
+    CVDMX_TRACE("Form_Activate");
+    bMSActive = false;
+    ShowScreen();
+}
+
+void frmCVDMXMap::ShowAndActivate()
+{
+    show();
+    Form_Activate();
+}
+
+void frmCVDMXMap::closeEvent(QCloseEvent *event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel, 0);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+bool frmCVDMXMap::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == client) {
+        if (event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+            && client->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
+            Form_Click();
+        else if (event->type() == QEvent::MouseButtonDblClick)
+            Form_DblClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,107 @@
+#pragma once
+#include "platform/CellLabel.h"
+#include "platform/ComboList.h"
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QPushButton;
+namespace platform {
+class FileDialog;
+}
+
+// The main window: the 512-channel grid of the output map, the device lists,
+// the output chooser, the range buttons and the File and Download menus.
+// Constructing it loads it (Form_Load); ShowAndActivate shows it and runs Form_Activate.
+class frmCVDMXMap : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 1321;
+    static constexpr int kClientHeight = 673;
+
+    explicit frmCVDMXMap(QWidget *parent = nullptr);
+    ~frmCVDMXMap() override;
+
+    void ShowAndActivate();
+
+    // Window variables.
+    bool bExitRequested = false;
+    bool bDialogPathSet = false;
+    int16_t iCurChan = 0;
+    int16_t iMSStart = 0;
+    int16_t iMSEnd = 0;
+    bool bMSActive = false;
+
+    // Controls.
+    QWidget *client = nullptr;
+    platform::ComboList *cboDevAdd = nullptr;
+    platform::ComboList *cboDevRange = nullptr;
+    platform::CellLabel *lblHeader = nullptr;
+    platform::CellLabel *Label1 = nullptr;
+    platform::ComboList *cboDimChan = nullptr;
+    QPushButton *cmdMSClear = nullptr;
+    QPushButton *cmdMSCopy = nullptr;
+    QPushButton *cmdMSSeq = nullptr;
+    std::array<platform::CellLabel *, 512> lblDMXChan{};
+    std::array<platform::CellLabel *, 512> lblDimChan{};
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileNew = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileSave = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuDiv1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QAction *mnuDownload = nullptr;
+    std::unique_ptr<platform::FileDialog> cdFile;
+
+    // Start-up and activation.
+    void Form_Load();
+    void Form_Activate();
+
+    // Display and selection.
+    void ShowMS();
+    void ShowScreen();
+    void ChanSel();
+    void lblDimChan_MouseDown(int Index, int Button, int Shift, int X, int Y);
+    void lblDimChan_Click(int Index);
+    void lblDMXChan_Click(int Index);
+    void Form_Click();
+    void Form_DblClick();
+    void Label1_Click();
+    void lblHeader_Click();
+
+    // Editing.
+    void cboDimChan_Click();
+    void cboDevAdd_Click();
+    void cboDevRange_Click();
+    void cmdMSClear_Click();
+    void cmdMSCopy_Click();
+    void cmdMSSeq_Click();
+
+    // File commands.
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuExit_Click();
+    void Form_QueryUnload(bool &Cancel, int UnloadMode);
+
+    // Download.
+    void mnuDownload_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildDesign();
+    void ConnectCells(int i);
+    void UnloadCommWindow();
+};

@@ -1,0 +1,166 @@
+// The File menu: New, Open, Save, Save As, Exit, and closing the window.
+#include "editor/frmCVDMXMap.h"
+
+#include "document/MapFile.h"
+#include "platform/CallTrace.h"
+#include "platform/FileDialog.h"
+#include "platform/MsgBox.h"
+#include "platform/Paths.h"
+
+using namespace modCVDMXMap;
+
+namespace {
+
+const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
+constexpr int kDialogFlags = 6150;
+
+QString StartPattern()
+{
+    return platform::LocalPath(QStringLiteral("C:\\QRT Corvanta DMX Map\\*.CVX"));
+}
+
+bool AskDiscard()
+{
+    return platform::MsgBox(QStringLiteral("Discard Any Changes?"), 36,
+                            QStringLiteral("QRT Corvanta DMX Map"))
+        != platform::vbNo;
+}
+
+// The discard prompt step: asks only while the map holds unsaved edits.
+bool DiscardPromptStep()
+{
+    return !bMapChanged || AskDiscard();
+}
+
+// Reports a map file that could not be read or written; false when there was nothing to report.
+bool ReportFileError(const MapFileError &error, const QString &path)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString text;
+    switch (error.kind) {
+    case MapFileError::None:
+        return false;
+    case MapFileError::NotValid:
+        text = QStringLiteral("Not A Valid Map File.") + crlf + path;
+        break;
+    case MapFileError::CannotOpen:
+        text = QStringLiteral("Unable To Open Map File.") + crlf + path + crlf + error.reason;
+        break;
+    case MapFileError::CannotSave:
+        text = QStringLiteral("Unable To Save Map File.") + crlf + path + crlf + error.reason;
+        break;
+    }
+    platform::MsgBox(text, 48, QStringLiteral("File Error"));
+    return true;
+}
+
+} // namespace
+
+void frmCVDMXMap::FileOpen()
+{
+    CVDMX_TRACE("FileOpen");
+    if (!DiscardPromptStep())
+        return;
+    cdFile->FileName.clear();
+    cdFile->Filter = kFilter;
+    if (!bDialogPathSet) {
+        bDialogPathSet = true;
+        cdFile->FileName = StartPattern();
+    }
+    cdFile->Flags = kDialogFlags;
+    if (!cdFile->ShowOpen())
+        return;
+    const QString n = cdFile->FileName;
+    if (n.isEmpty() || n == StartPattern())
+        return;
+    const QString previous = sMapFile;
+    sMapFile = n;
+    if (ReportFileError(ReadMapFile(), n))
+        sMapFile = previous;
+}
+
+void frmCVDMXMap::FileSave()
+{
+    CVDMX_TRACE("FileSave");
+    ReportFileError(WriteMapFile(), sMapFile);
+}
+
+void frmCVDMXMap::FileSaveAs()
+{
+    CVDMX_TRACE("FileSaveAs");
+    cdFile->Filter = kFilter;
+    if (!bDialogPathSet) {
+        bDialogPathSet = true;
+        cdFile->FileName = StartPattern();
+    }
+    cdFile->Flags = kDialogFlags;
+    if (!cdFile->ShowSave())
+        return;
+    const QString n = cdFile->FileName;
+    if (n.isEmpty() || n == StartPattern())
+        return;
+    const QString previous = sMapFile;
+    sMapFile = n;
+    if (ReportFileError(WriteMapFile(), n))
+        sMapFile = previous;
+}
+
+void frmCVDMXMap::mnuFileNew_Click()
+{
+    CVDMX_TRACE("mnuFileNew_Click");
+    cboDimChan->hide();
+    if (!DiscardPromptStep())
+        return;
+    bMapChanged = false;
+    ClearMap();
+    ShowScreen();
+}
+
+void frmCVDMXMap::mnuFileOpen_Click()
+{
+    CVDMX_TRACE("mnuFileOpen_Click");
+    cboDimChan->hide();
+    FileOpen();
+    ShowScreen();
+}
+
+void frmCVDMXMap::mnuFileSave_Click()
+{
+    CVDMX_TRACE("mnuFileSave_Click");
+    cboDimChan->hide();
+    if (sMapFile == kNoFile) {
+        FileSaveAs();
+        ShowScreen();
+    } else {
+        FileSave();
+    }
+}
+
+void frmCVDMXMap::mnuFileSaveAs_Click()
+{
+    CVDMX_TRACE("mnuFileSaveAs_Click");
+    cboDimChan->hide();
+    FileSaveAs();
+    ShowScreen();
+}
+
+void frmCVDMXMap::mnuExit_Click()
+{
+    CVDMX_TRACE("mnuExit_Click");
+    cboDimChan->hide();
+    if (!DiscardPromptStep())
+        return;
+    bExitRequested = true;
+    UnloadCommWindow();
+    close();
+}
+
+void frmCVDMXMap::Form_QueryUnload(bool &Cancel, int /*UnloadMode*/)
+{
+    CVDMX_TRACE("Form_QueryUnload");
+    if (!bExitRequested && bMapChanged && !AskDiscard()) {
+        Cancel = true;
+        return;
+    }
+    UnloadCommWindow();
+}

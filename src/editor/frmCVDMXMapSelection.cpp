@@ -1,0 +1,105 @@
+// Painting the grid from the map, the output chooser and the multi-select range.
+#include "editor/frmCVDMXMap.h"
+
+#include "document/modCVDMXMap.h"
+#include "editor/OutputLabel.h"
+#include "platform/CallTrace.h"
+
+#include <QPushButton>
+#include <algorithm>
+
+using namespace modCVDMXMap;
+
+namespace {
+const QColor kPaleYellow(0xFF, 0xFF, 0xC0);
+const QColor kSilverGrey(0xC0, 0xC0, 0xC0);
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+constexpr int kChooserWidth = 73;
+} // namespace
+
+void frmCVDMXMap::ShowScreen()
+{
+    CVDMX_TRACE("ShowScreen");
+    if (sMapFile == kNoFile)
+        setWindowTitle(sMainCaption + QStringLiteral("   (None)"));
+    else
+        setWindowTitle(sMainCaption + QStringLiteral("   ") + sMapFile);
+    cboDevAdd->SetListIndex(GetDevAdd());
+    cboDevRange->SetListIndex(GetDevRange());
+    const int a = cboDevAdd->ListIndex();
+    for (int i = 0; i < kChannels; ++i)
+        lblDimChan[i]->SetCaption(OutputLabel(iDmxMap[i], a));
+}
+
+void frmCVDMXMap::ChanSel()
+{
+    CVDMX_TRACE("ChanSel");
+    cboDimChan->Clear();
+    // Over the current output cell; in the last column it stays inside the window,
+    // where Qt would otherwise clip its arrow.
+    const QRect cell = lblDimChan[iCurChan]->geometry();
+    cboDimChan->move(std::min(cell.left(), kClientWidth - kChooserWidth), cell.top());
+    cboDimChan->AddItem(QStringLiteral("None"));
+    const int a = cboDevAdd->ListIndex();
+    for (int k = 0; k <= 63; ++k)
+        cboDimChan->AddItem(OutputLabel(int16_t(k), a));
+    const int16_t entry = iDmxMap[iCurChan];
+    cboDimChan->SetListIndex(entry < 0 || entry > 63 ? 0 : entry + 1);
+    cboDimChan->show();
+}
+
+void frmCVDMXMap::ShowMS()
+{
+    CVDMX_TRACE("ShowMS");
+    cmdMSClear->setVisible(bMSActive);
+    cmdMSCopy->setVisible(bMSActive);
+    cmdMSSeq->setVisible(bMSActive);
+    const int lo = std::min(iMSStart, iMSEnd);
+    const int hi = std::max(iMSStart, iMSEnd);
+    for (int i = 0; i < kChannels; ++i) {
+        if (!bMSActive)
+            lblDimChan[i]->SetBackColor(kPaleYellow);
+        else if (i < lo || i > hi)
+            lblDimChan[i]->SetBackColor(kSilverGrey);
+        else if (i == lo)
+            lblDimChan[i]->SetBackColor(kWhite);
+        else
+            lblDimChan[i]->SetBackColor(kPaleYellow);
+    }
+}
+
+void frmCVDMXMap::lblDimChan_MouseDown(int Index, int Button, int Shift, int /*X*/, int /*Y*/)
+{
+    CVDMX_TRACE("lblDimChan_MouseDown");
+    if (Button == 1) {
+        bMSActive = false;
+        ShowMS();
+        iCurChan = int16_t(Index);
+        ChanSel();
+        return;
+    }
+    cboDimChan->hide();
+    if (Shift == 0) {
+        iMSStart = int16_t(Index);
+        iMSEnd = int16_t(Index);
+        bMSActive = true;
+        ShowMS();
+    } else if (bMSActive) {
+        iMSEnd = int16_t(Index);
+        ShowMS();
+    }
+}
+
+void frmCVDMXMap::lblDimChan_Click(int /*Index*/) {}
+
+void frmCVDMXMap::lblDMXChan_Click(int Index)
+{
+    CVDMX_TRACE("lblDMXChan_Click");
+    iCurChan = int16_t(Index);
+    ChanSel();
+}
+
+void frmCVDMXMap::Form_Click() { cboDimChan->hide(); }
+void frmCVDMXMap::Form_DblClick() { cboDimChan->hide(); }
+void frmCVDMXMap::Label1_Click() { cboDimChan->hide(); }
+void frmCVDMXMap::lblHeader_Click() { cboDimChan->hide(); }
