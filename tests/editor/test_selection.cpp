@@ -1,0 +1,279 @@
+// Presses on the grid: the output chooser, the multi-select range and its colours.
+#include "EditorFixture.h"
+
+#include "platform/CallTrace.h"
+
+#include <QPushButton>
+
+using namespace modCVDMXMap;
+
+class SelectionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void leftPressOpensTheChooser_data();
+    void leftPressOpensTheChooser();
+    void chooserHoldsSixtyFiveEntries_data();
+    void chooserHoldsSixtyFiveEntries();
+    void chooserInTheLastColumnStaysInsideTheWindow();
+    void leftPressPaintsBeforeTheChooserOpens();
+    void pressSequences_data();
+    void pressSequences();
+    void leftPressEndsTheRange();
+    void numberCellClickOpensTheChooserAndKeepsTheRange();
+    void passiveAreasOnlyHideTheChooser_data();
+    void passiveAreasOnlyHideTheChooser();
+    void activationForgetsTheRangeButLeavesItPainted();
+    void titleShowsTheFile();
+};
+
+void SelectionTest::leftPressOpensTheChooser_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("none") << 255 << 0 << 255;
+    QTest::newRow("output 0") << 0 << 1 << 0;
+    QTest::newRow("output 63") << 63 << 64 << 63;
+    QTest::newRow("100 becomes none") << 100 << 0 << 255;
+    QTest::newRow("64 becomes none") << 64 << 0 << 255;
+    QTest::newRow("-1 becomes none") << -1 << 0 << 255;
+    QTest::newRow("-32768 becomes none") << -32768 << 0 << 255;
+}
+
+void SelectionTest::leftPressOpensTheChooser()
+{
+    QFETCH(int, entry);
+    EditorFixture f;
+    iDmxMap[40] = int16_t(entry);
+    f.Press(40, Qt::LeftButton);
+    QCOMPARE(f.w->iCurChan, int16_t(40));
+    QVERIFY(f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->cboDimChan->pos(), f.w->lblDimChan[40]->pos());
+    QCOMPARE(f.w->cboDimChan->pos(), QPoint(122, 192));
+    QFETCH(int, selected);
+    QCOMPARE(f.w->cboDimChan->ListIndex(), selected);
+    QFETCH(int, stored);
+    QCOMPARE(int(iDmxMap[40]), stored);
+    QCOMPARE(bMapChanged, true); // opening a channel marks the map changed
+    QCOMPARE(f.boxes.Shown().size(), 0);
+}
+
+void SelectionTest::chooserHoldsSixtyFiveEntries_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("entry1");
+    QTest::addColumn<QString>("entry4");
+    QTest::addColumn<QString>("entry5");
+    QTest::addColumn<QString>("entry64");
+    QTest::newRow("address 1") << 0 << "D:01.1" << "D:01.4" << "D:02.1" << "D:10.4";
+    QTest::newRow("address 6") << 5 << "D:06.1" << "D:06.4" << "D:07.1" << "- - -";
+    QTest::newRow("address 16") << 15 << "D:10.1" << "D:10.4" << "- - -" << "- - -";
+}
+
+void SelectionTest::chooserHoldsSixtyFiveEntries()
+{
+    EditorFixture f;
+    QFETCH(int, address);
+    f.w->cboDevAdd->SetListIndex(address);
+    f.Press(0, Qt::LeftButton);
+    QCOMPARE(f.w->cboDimChan->ListCount(), 65);
+    QCOMPARE(f.w->cboDimChan->List(0), QStringLiteral("None"));
+    QFETCH(QString, entry1);
+    QCOMPARE(f.w->cboDimChan->List(1), entry1);
+    QFETCH(QString, entry4);
+    QCOMPARE(f.w->cboDimChan->List(4), entry4);
+    QFETCH(QString, entry5);
+    QCOMPARE(f.w->cboDimChan->List(5), entry5);
+    QFETCH(QString, entry64);
+    QCOMPARE(f.w->cboDimChan->List(64), entry64);
+}
+
+void SelectionTest::chooserInTheLastColumnStaysInsideTheWindow()
+{
+    EditorFixture f;
+    f.Press(511, Qt::LeftButton);
+    QCOMPARE(f.w->cboDimChan->pos(), QPoint(1321 - 73, 652));
+    QVERIFY(f.w->cboDimChan->geometry().right() < frmCVDMXMap::kClientWidth);
+}
+
+// One left press: the range is painted off first, then the chooser is filled and its
+// selection stored back, with one refresh, and only then shown.
+void SelectionTest::leftPressPaintsBeforeTheChooserOpens()
+{
+    EditorFixture f;
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    f.Press(3, Qt::LeftButton);
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList({
+                        "lblDimChan_MouseDown",
+                        "  ShowMS",
+                        "  ChanSel",
+                        "    cboDimChan_Click",
+                        "      ShowScreen",
+                    }));
+}
+
+// Each row: presses as (cell, button, modifiers), then the expected range.
+void SelectionTest::pressSequences_data()
+{
+    QTest::addColumn<QList<QList<int>>>("presses");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    const int R = Qt::RightButton, M = Qt::MiddleButton;
+    const int S = Qt::ShiftModifier, C = Qt::ControlModifier, A = Qt::AltModifier;
+    QTest::newRow("right press: one cell") << QList<QList<int>>{{7, R, 0}} << true << 7 << 7;
+    QTest::newRow("right then shift+right backwards") << QList<QList<int>>{{10, R, 0}, {3, R, S}} << true << 10 << 3;
+    QTest::newRow("right then ctrl+right forwards") << QList<QList<int>>{{3, R, 0}, {300, R, C}} << true << 3 << 300;
+    QTest::newRow("alt+right moves the end again") << QList<QList<int>>{{3, R, 0}, {300, R, C}, {5, R, A}} << true << 3 << 5;
+    QTest::newRow("shift+ctrl+right") << QList<QList<int>>{{20, R, 0}, {25, R, S | C}} << true << 20 << 25;
+    QTest::newRow("middle press starts a range") << QList<QList<int>>{{9, M, 0}} << true << 9 << 9;
+    QTest::newRow("a new anchor") << QList<QList<int>>{{10, R, 0}, {3, R, S}, {50, R, 0}} << true << 50 << 50;
+    QTest::newRow("all 512") << QList<QList<int>>{{0, R, 0}, {511, R, S}} << true << 0 << 511;
+    QTest::newRow("shift+right without a range") << QList<QList<int>>{{3, R, S}} << false << 0 << 0;
+}
+
+void SelectionTest::pressSequences()
+{
+    QFETCH(QList<QList<int>>, presses);
+    QFETCH(bool, active);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    EditorFixture f;
+    f.Press(100, Qt::LeftButton); // the chooser stands open first
+    const bool changedBefore = bMapChanged;
+    for (const QList<int> &p : presses)
+        f.Press(p[0], Qt::MouseButton(p[1]), Qt::KeyboardModifiers(p[2]));
+
+    QVERIFY(!f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->bMSActive, active);
+    QCOMPARE(f.w->cmdMSClear->isVisible(), active);
+    QCOMPARE(f.w->cmdMSCopy->isVisible(), active);
+    QCOMPARE(f.w->cmdMSSeq->isVisible(), active);
+    QCOMPARE(int(f.w->iMSStart), start);
+    QCOMPARE(int(f.w->iMSEnd), end);
+    QCOMPARE(f.w->iCurChan, int16_t(100));
+    const int lo = std::min(start, end), hi = std::max(start, end);
+    for (int i = 0; i < kChannels; ++i) {
+        const QColor expected = !active ? kPale : (i < lo || i > hi) ? kGrey : i == lo ? kWhiteCell : kPale;
+        QCOMPARE(f.Colour(i), expected);
+    }
+    QCOMPARE(bMapChanged, changedBefore);
+}
+
+void SelectionTest::leftPressEndsTheRange()
+{
+    EditorFixture f;
+    f.Press(10, Qt::RightButton);
+    f.Press(3, Qt::RightButton, Qt::ShiftModifier);
+    f.Press(200, Qt::LeftButton);
+    QCOMPARE(f.w->bMSActive, false);
+    for (int i = 0; i < kChannels; ++i)
+        QCOMPARE(f.Colour(i), kPale);
+    QVERIFY(!f.w->cmdMSClear->isVisible());
+    QVERIFY(!f.w->cmdMSCopy->isVisible());
+    QVERIFY(!f.w->cmdMSSeq->isVisible());
+    QVERIFY(f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->iCurChan, int16_t(200));
+    // The range ends stay where they were; only the flag is off.
+    QCOMPARE(f.w->iMSStart, int16_t(10));
+    QCOMPARE(f.w->iMSEnd, int16_t(3));
+}
+
+void SelectionTest::numberCellClickOpensTheChooserAndKeepsTheRange()
+{
+    EditorFixture f;
+    f.Press(30, Qt::RightButton);
+    f.Press(40, Qt::RightButton, Qt::ShiftModifier);
+    iDmxMap[17] = 9;
+    bMapChanged = false;
+    QTest::mouseClick(f.w->lblDMXChan[17], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(f.w->iCurChan, int16_t(17));
+    QVERIFY(f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->cboDimChan->pos(), QPoint(40, 372));
+    QCOMPARE(f.w->cboDimChan->ListIndex(), 10);
+    QCOMPARE(bMapChanged, true);
+    QCOMPARE(f.w->bMSActive, true);
+    QCOMPARE(f.Colour(30), kWhiteCell);
+    QCOMPARE(f.Colour(35), kPale);
+    QCOMPARE(f.Colour(17), kGrey);
+    QVERIFY(f.w->cmdMSSeq->isVisible());
+}
+
+void SelectionTest::passiveAreasOnlyHideTheChooser_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("background click") << "click";
+    QTest::newRow("background double click") << "dblclick";
+    QTest::newRow("DMX Channel legend") << "header";
+    QTest::newRow("Dimmer Output legend") << "label1";
+}
+
+void SelectionTest::passiveAreasOnlyHideTheChooser()
+{
+    QFETCH(QString, where);
+    EditorFixture f;
+    f.Press(5, Qt::RightButton);
+    f.Press(8, Qt::RightButton, Qt::AltModifier);
+    f.Press(60, Qt::LeftButton);
+    f.Press(5, Qt::RightButton);
+    f.Press(8, Qt::RightButton, Qt::AltModifier);
+    QTest::mouseClick(f.w->lblDMXChan[60], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(f.w->cboDimChan->isVisible());
+    const QPoint background(700, 30); // between the header row and the grid
+    if (where == "click")
+        QTest::mouseClick(f.w->client, Qt::LeftButton, Qt::NoModifier, background);
+    else if (where == "dblclick")
+        QTest::mouseDClick(f.w->client, Qt::LeftButton, Qt::NoModifier, background);
+    else if (where == "header")
+        QTest::mouseClick(f.w->lblHeader, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    else
+        QTest::mouseClick(f.w->Label1, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(!f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->iCurChan, int16_t(60));
+    QCOMPARE(f.w->bMSActive, true);
+    QCOMPARE(f.Colour(5), kWhiteCell);
+    QCOMPARE(f.Colour(8), kPale);
+    QCOMPARE(f.Colour(9), kGrey);
+    QVERIFY(f.w->cmdMSCopy->isVisible());
+}
+
+// Activation clears the flag without repainting: the old range stays on screen and
+// its buttons still act on it, while a modifier press only hides the chooser.
+void SelectionTest::activationForgetsTheRangeButLeavesItPainted()
+{
+    EditorFixture f;
+    iDmxMap[4] = 2;
+    f.Press(4, Qt::RightButton);
+    f.Press(6, Qt::RightButton, Qt::ShiftModifier);
+    f.w->Form_Activate();
+    QCOMPARE(f.w->bMSActive, false);
+    QCOMPARE(f.Colour(4), kWhiteCell);
+    QCOMPARE(f.Colour(7), kGrey);
+    QVERIFY(f.w->cmdMSCopy->isVisible());
+
+    f.Press(9, Qt::RightButton, Qt::ShiftModifier);
+    QCOMPARE(f.w->iMSEnd, int16_t(6));
+    QCOMPARE(f.Colour(9), kGrey);
+
+    QTest::mouseClick(f.w->cmdMSCopy, Qt::LeftButton);
+    QCOMPARE(iDmxMap[5], int16_t(2));
+    QCOMPARE(iDmxMap[6], int16_t(2));
+    QCOMPARE(iDmxMap[7], int16_t(255));
+    QCOMPARE(f.Text(6), QStringLiteral("D:01.3"));
+}
+
+void SelectionTest::titleShowsTheFile()
+{
+    EditorFixture f;
+    sMapFile = QStringLiteral("/home/x/Stage Left.CVX");
+    f.w->ShowScreen();
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   /home/x/Stage Left.CVX"));
+    sMapFile = QStringLiteral("none"); // only the exact word marks an untitled map
+    f.w->ShowScreen();
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   none"));
+}
+
+QTEST_MAIN(SelectionTest)
+#include "test_selection.moc"

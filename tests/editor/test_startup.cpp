@@ -1,0 +1,232 @@
+// What the main window holds after start-up, and the order in which start-up runs.
+#include "EditorFixture.h"
+
+#include "editor/OutputLabel.h"
+#include "platform/CallTrace.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace modCVDMXMap;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startupState();
+    void cellPositions_data();
+    void cellPositions();
+    void deviceListTexts_data();
+    void deviceListTexts();
+    void windowPlacementAndDesign();
+    void everyOutputTextFitsItsCell();
+    void startupCreatesFolderAndSettings();
+    void storedPortIsKept();
+    void startupOrderAndNesting();
+    void folderThatCannotBeCreatedIsReported();
+};
+
+void StartupTest::startupState()
+{
+    EditorFixture f;
+    frmCVDMXMap &w = *f.w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
+    QCOMPARE(sMainCaption, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+    QCOMPARE(w.cboDevAdd->ListIndex(), 0);
+    QCOMPARE(w.cboDevRange->ListIndex(), 0);
+    QCOMPARE(w.cboDevAdd->currentText(), QStringLiteral("Device Address: 01"));
+    QCOMPARE(w.cboDevRange->currentText(), QStringLiteral("Device Range: 1 / Switch Setting: 0"));
+    for (int i = 0; i < kChannels; ++i) {
+        QCOMPARE(f.Text(i), QStringLiteral("- - -"));
+        QCOMPARE(f.Colour(i), kPale);
+        QCOMPARE(w.lblDMXChan[i]->BackColor(), QColor(0x80, 0xFF, 0xFF));
+        QVERIFY(w.lblDMXChan[i]->isVisible());
+        QVERIFY(w.lblDimChan[i]->isVisible());
+        QCOMPARE(iDmxMap[i], int16_t(255));
+    }
+    QVERIFY(!w.cboDimChan->isVisible());
+    QVERIFY(!w.cmdMSClear->isVisible());
+    QVERIFY(!w.cmdMSCopy->isVisible());
+    QVERIFY(!w.cmdMSSeq->isVisible());
+    QCOMPARE(w.iCurChan, int16_t(0));
+    QCOMPARE(w.iMSStart, int16_t(0));
+    QCOMPARE(w.iMSEnd, int16_t(0));
+    QCOMPARE(w.bMSActive, false);
+    QCOMPARE(w.bExitRequested, false);
+    QCOMPARE(w.bDialogPathSet, false);
+    QCOMPARE(bMapChanged, false); // although both list handlers ran during loading
+    QCOMPARE(GetDevAdd(), int16_t(0));
+    QCOMPARE(GetDevRange(), int16_t(0));
+    QCOMPARE(sMapFile, QStringLiteral("None"));
+    QCOMPARE(f.boxes.Shown().size(), 0);
+}
+
+void StartupTest::cellPositions_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QPoint>("numberCell");
+    QTest::addColumn<QPoint>("outputCell");
+    QTest::newRow("1") << 1 << "001" << QPoint(8, 32) << QPoint(40, 32);
+    QTest::newRow("10") << 10 << "010" << QPoint(8, 212) << QPoint(40, 212);
+    QTest::newRow("32") << 32 << "032" << QPoint(8, 652) << QPoint(40, 652);
+    QTest::newRow("33") << 33 << "033" << QPoint(90, 32) << QPoint(122, 32);
+    QTest::newRow("100") << 100 << "100" << QPoint(254, 92) << QPoint(286, 92);
+    QTest::newRow("512") << 512 << "512" << QPoint(1238, 652) << QPoint(1270, 652);
+}
+
+void StartupTest::cellPositions()
+{
+    EditorFixture f;
+    QFETCH(int, channel);
+    const int i = channel - 1;
+    QFETCH(QString, number);
+    QCOMPARE(f.w->lblDMXChan[i]->text(), number);
+    QFETCH(QPoint, numberCell);
+    QCOMPARE(f.w->lblDMXChan[i]->geometry(), QRect(numberCell, QSize(33, 17)));
+    QFETCH(QPoint, outputCell);
+    QCOMPARE(f.w->lblDimChan[i]->geometry(), QRect(outputCell, QSize(41, 17)));
+}
+
+void StartupTest::deviceListTexts_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("range");
+    QTest::newRow("0") << 0 << "Device Address: 01" << "Device Range: 1 / Switch Setting: 0";
+    QTest::newRow("9") << 9 << "Device Address: 0A" << "Device Range: 10 / Switch Setting: 9";
+    QTest::newRow("15") << 15 << "Device Address: 10" << "Device Range: 16 / Switch Setting: F";
+}
+
+void StartupTest::deviceListTexts()
+{
+    EditorFixture f;
+    QCOMPARE(f.w->cboDevAdd->ListCount(), 16);
+    QCOMPARE(f.w->cboDevRange->ListCount(), 16);
+    QFETCH(int, index);
+    QFETCH(QString, address);
+    QCOMPARE(f.w->cboDevAdd->List(index), address);
+    QFETCH(QString, range);
+    QCOMPARE(f.w->cboDevRange->List(index), range);
+}
+
+void StartupTest::windowPlacementAndDesign()
+{
+    EditorFixture f;
+    frmCVDMXMap &w = *f.w;
+    QCOMPARE(w.client->size(), QSize(1321, 673));
+    QCOMPARE(w.client->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+    QCOMPARE(w.frameGeometry().top(), w.screen()->geometry().top() + 4);
+    const int screenWidth = w.screen()->geometry().width();
+    // Centred by the outer width known while loading; the frame, added when the window is
+    // first shown, may shift it by half its own width.
+    const int frameSlack = (w.frameGeometry().width() - w.width()) / 2 + 1;
+    QVERIFY(qAbs(w.frameGeometry().left() - (screenWidth - w.frameGeometry().width()) / 2) <= frameSlack);
+    QCOMPARE(w.cboDevAdd->geometry(), QRect(8, 0, 129, 21));
+    QCOMPARE(w.cboDevRange->geometry(), QRect(144, 0, 209, 21));
+    QCOMPARE(w.lblHeader->geometry(), QRect(400, 0, 97, 21));
+    QCOMPARE(w.lblHeader->text(), QStringLiteral("DMX Channel"));
+    QCOMPARE(w.lblHeader->BackColor(), QColor(0x80, 0xFF, 0xFF));
+    QCOMPARE(w.Label1->geometry(), QRect(496, 0, 105, 21));
+    QCOMPARE(w.Label1->text(), QStringLiteral("Dimmer Output"));
+    QCOMPARE(w.Label1->BackColor(), QColor(0xFF, 0xFF, 0xC0));
+    QCOMPARE(w.cmdMSClear->geometry(), QRect(1008, 0, 97, 25));
+    QCOMPARE(w.cmdMSClear->text(), QStringLiteral("Clear Values"));
+    QCOMPARE(w.cmdMSCopy->geometry(), QRect(1112, 0, 97, 25));
+    QCOMPARE(w.cmdMSCopy->text(), QStringLiteral("Copy Values"));
+    QCOMPARE(w.cmdMSSeq->geometry(), QRect(1216, 0, 97, 25));
+    QCOMPARE(w.cmdMSSeq->text(), QStringLiteral("Sequence Values"));
+    QCOMPARE(w.cboDimChan->size(), QSize(73, 21));
+
+    QStringList menus;
+    for (QAction *a : w.menuBar()->actions())
+        menus << a->text();
+    QCOMPARE(menus, QStringList({"File", "Download"}));
+    QStringList items;
+    for (QAction *a : w.mnuFile->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(items, QStringList({"New", "Open", "Save", "Save As", "-", "Exit"}));
+    for (QAction *a : w.mnuFile->actions())
+        QVERIFY(a->shortcut().isEmpty());
+    QVERIFY(!w.windowIcon().isNull());
+}
+
+// The cell font must show every output text whole in a 41-pixel cell.
+void StartupTest::everyOutputTextFitsItsCell()
+{
+    EditorFixture f;
+    const QFontMetrics metrics(f.w->lblDimChan[0]->font());
+    int widest = 0;
+    for (int a = 0; a < 16; ++a)
+        for (int v = 0; v < 64; ++v)
+            widest = std::max(widest, metrics.horizontalAdvance(OutputLabel(int16_t(v), a)));
+    QVERIFY2(widest <= 41, qPrintable(QStringLiteral("widest output text is %1 px").arg(widest)));
+    const QFontMetrics numbers(f.w->lblDMXChan[0]->font());
+    QVERIFY(numbers.horizontalAdvance(QStringLiteral("888")) <= 33);
+}
+
+void StartupTest::startupCreatesFolderAndSettings()
+{
+    EditorFixture f;
+    QVERIFY(QFileInfo(f.home.WorkFolder()).isDir());
+    QCOMPARE(f.home.ReadSettings(), QByteArray("[Download]\nCom Port=1\n"));
+    QCOMPARE(int(iComPort), 0);
+}
+
+void StartupTest::storedPortIsKept()
+{
+    TempHome home;
+    home.WriteSettings("[Download]\r\nCom Port=8\r\n");
+    MsgBoxScript boxes;
+    frmCVDMXMap w;
+    QCOMPARE(int(iComPort), 7);
+    QCOMPARE(home.ReadSettings(), QByteArray("[Download]\r\nCom Port=8\r\n"));
+    QCOMPARE(boxes.Shown().size(), 0);
+}
+
+// Both device lists are filled and set to entry 0 while loading: the address handler
+// runs, its refresh sets the range list, whose handler runs a second refresh inside it.
+void StartupTest::startupOrderAndNesting()
+{
+    TempHome home;
+    MsgBoxScript boxes;
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    frmCVDMXMap w;
+    w.ShowAndActivate();
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList({
+                        "Form_Load",
+                        "  cboDevAdd_Click",
+                        "    ShowScreen",
+                        "      cboDevRange_Click",
+                        "        ShowScreen",
+                        "Form_Activate",
+                        "  ShowScreen",
+                    }));
+}
+
+// A plain file where the working folder belongs: reported, and start-up goes on.
+void StartupTest::folderThatCannotBeCreatedIsReported()
+{
+    TempHome home;
+    {
+        QFile blocker(home.WorkFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    MsgBoxScript boxes({platform::vbOK});
+    frmCVDMXMap w;
+    w.ShowAndActivate();
+    QCOMPARE(boxes.Shown(), QList<ShownBox>({{QStringLiteral("Unable To Create Folder.\r\n") + home.WorkFolder(),
+                                              48, QStringLiteral("Folder Error")}}));
+    QCOMPARE(boxes.Unexpected(), 0);
+    QCOMPARE(int(iComPort), 0);
+    QCOMPARE(w.windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
+    QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
+    QCOMPARE(bMapChanged, false);
+}
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"

@@ -1,0 +1,28 @@
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+
+TempHome::TempHome() : oldHome_(qgetenv("HOME"))
+{
+    qputenv("HOME", QFile::encodeName(dir_.path()));
+}
+
+TempHome::~TempHome()
+{
+    qputenv("HOME", oldHome_);
+}
+
+void TempHome::WriteSettings(const QByteArray &bytes) const
+{
+    QDir().mkpath(WorkFolder());
+    QFile f(SettingsFile());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+QByteArray TempHome::ReadSettings() const
+{
+    QFile f(SettingsFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
