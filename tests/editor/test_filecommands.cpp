@@ -1,0 +1,441 @@
+// The File menu through every document state, the dialogs' starting names, leaving the
+// program, and the reports of files that cannot be read or written.
+#include "EditorFixture.h"
+
+#include "document/MapFile.h"
+#include "platform/CallTrace.h"
+#include "support/FileDialogScript.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace modCVDMXMap;
+
+namespace {
+
+const QString kDiscard = QStringLiteral("Discard Any Changes?");
+const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
+const QString kNoneTitle = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)");
+
+ShownBox DiscardBox()
+{
+    return {kDiscard, 36, QStringLiteral("QRT Corvanta DMX Map")};
+}
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+// A map on disk with channel 1 on output offset 5, address 3 and range 7.
+MapTable DiskMap()
+{
+    MapTable map{};
+    map.fill(255);
+    map[0] = 5;
+    map[kDevAddEntry] = 2;
+    map[kDevRangeEntry] = 6;
+    return map;
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void stateTable_data();
+    void stateTable();
+    void openShowsTheFileWithItsDeviceLists();
+    void saveOfATitledMapWritesAtOnceWithoutRefresh();
+    void dialogStartingNames();
+    void dialogAnswersThatChooseNothing_data();
+    void dialogAnswersThatChooseNothing();
+    void menuCommandsHideTheChooser();
+    void exitAndClose_data();
+    void exitAndClose();
+    void badFilesAreReported_data();
+    void badFilesAreReported();
+    void savedMapOpensTheSameInANewWindow();
+};
+
+// Each row: the state before (titled, changed), the command, the answers to the discard
+// prompt and to the dialog ("" = none shown, "cancel", "yes"/"no", or a file name),
+// then the expected outcome.
+void FileCommandsTest::stateTable_data()
+{
+    QTest::addColumn<bool>("titled");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("file");    // "none", "old" or the new name
+    QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<QString>("map");     // "edited", "reset", "disk"
+    QTest::addColumn<bool>("written");
+
+    struct Row { const char *tag; bool titled, changed; const char *cmd, *prompt, *dialog, *file; bool changedAfter; const char *map; bool written; };
+    const Row rows[] = {
+        {"new: untitled unchanged asks nothing", false, false, "new", "", "", "none", false, "reset", false},
+        {"new: titled unchanged asks nothing", true, false, "new", "", "", "none", false, "reset", false},
+        {"new: changed, No keeps everything", true, true, "new", "no", "", "old", true, "edited", false},
+        {"new: changed, Yes resets", true, true, "new", "yes", "", "none", false, "reset", false},
+        {"open: untitled changed, No", false, true, "open", "no", "", "none", true, "edited", false},
+        {"open: changed, Yes then cancel", true, true, "open", "yes", "cancel", "old", true, "edited", false},
+        {"open: unchanged, file chosen", false, false, "open", "", "disk.CVX", "disk.CVX", false, "disk", false},
+        {"open: changed, Yes, file chosen", true, true, "open", "yes", "disk.CVX", "disk.CVX", false, "disk", false},
+        {"save: untitled changed shows Save As", false, true, "save", "", "new.CVX", "new.CVX", false, "edited", true},
+        {"save: untitled, dialog cancelled", false, true, "save", "", "cancel", "none", true, "edited", false},
+        {"save: titled changed writes", true, true, "save", "", "", "old", false, "edited", true},
+        {"save: titled unchanged writes", true, false, "save", "", "", "old", false, "edited", true},
+        {"save as: changed never prompts", true, true, "saveas", "", "new.CVX", "new.CVX", false, "edited", true},
+        {"save as: untitled unchanged", false, false, "saveas", "", "new.CVX", "new.CVX", false, "edited", true},
+        {"save as: cancelled", true, true, "saveas", "", "cancel", "old", true, "edited", false},
+    };
+    for (const Row &r : rows)
+        QTest::newRow(r.tag) << r.titled << r.changed << QString::fromLatin1(r.cmd) << QString::fromLatin1(r.prompt)
+                             << QString::fromLatin1(r.dialog) << QString::fromLatin1(r.file) << r.changedAfter
+                             << QString::fromLatin1(r.map) << r.written;
+}
+
+void FileCommandsTest::stateTable()
+{
+    QFETCH(bool, titled);
+    QFETCH(bool, changed);
+    QFETCH(QString, command);
+    QFETCH(QString, prompt);
+    QFETCH(QString, dialog);
+    QFETCH(QString, file);
+    QFETCH(bool, changedAfter);
+    QFETCH(QString, map);
+    QFETCH(bool, written);
+
+    EditorFixture f;
+    FileDialogScript dialogs;
+    const QString dir = f.home.WorkFolder() + QLatin1Char('/');
+    WriteBytes(dir + QStringLiteral("disk.CVX"), MapToBytes(DiskMap()));
+    const QString old = dir + QStringLiteral("old.CVX");
+    if (titled)
+        sMapFile = old;
+    iDmxMap[10] = 33;
+    SetDevAdd(1);
+    const MapTable edited = iDmxMap;
+    bMapChanged = changed;
+    f.w->ShowScreen();
+
+    if (!prompt.isEmpty())
+        f.boxes.Answer({prompt == "yes" ? platform::vbYes : platform::vbNo});
+    if (!dialog.isEmpty())
+        dialogs.Answer({dialog == "cancel" ? QString() : dir + dialog});
+
+    if (command == "new")
+        f.w->mnuFileNew->trigger();
+    else if (command == "open")
+        f.w->mnuFileOpen->trigger();
+    else if (command == "save")
+        f.w->mnuFileSave->trigger();
+    else
+        f.w->mnuFileSaveAs->trigger();
+
+    QCOMPARE(f.boxes.Shown(), prompt.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{DiscardBox()});
+    QCOMPARE(f.boxes.Unexpected(), 0);
+    QCOMPARE(dialogs.Shown().size(), dialog.isEmpty() ? 0 : 1);
+    QCOMPARE(dialogs.Unexpected(), 0);
+    if (!dialog.isEmpty()) {
+        QCOMPARE(dialogs.Shown()[0].save, command != "open");
+        QCOMPARE(dialogs.Shown()[0].filter, kFilter);
+        QCOMPARE(dialogs.Shown()[0].flags, 6150);
+    }
+
+    const QString expectedFile = file == "none" ? QStringLiteral("None") : file == "old" ? old : dir + file;
+    QCOMPARE(sMapFile, expectedFile);
+    QCOMPARE(bMapChanged, changedAfter);
+    if (map == "edited") {
+        QVERIFY(iDmxMap == edited);
+    } else if (map == "disk") {
+        QVERIFY(iDmxMap == DiskMap());
+    } else {
+        MapTable reset{};
+        reset.fill(255);
+        reset[kDevAddEntry] = reset[kDevRangeEntry] = 0;
+        QVERIFY(iDmxMap == reset);
+    }
+    if (written)
+        QCOMPARE(ReadBytes(sMapFile), MapToBytes(edited));
+    else
+        QVERIFY(!QFile::exists(old) && !QFile::exists(dir + QStringLiteral("new.CVX")));
+}
+
+void FileCommandsTest::openShowsTheFileWithItsDeviceLists()
+{
+    EditorFixture f;
+    const QString path = f.home.WorkFolder() + QStringLiteral("/disk.CVX");
+    WriteBytes(path, MapToBytes(DiskMap()));
+    FileDialogScript dialogs({path});
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    f.w->mnuFileOpen_Click();
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList({
+                        "mnuFileOpen_Click",
+                        "  FileOpen",
+                        "  ShowScreen",
+                        "    cboDevAdd_Click",
+                        "      ShowScreen",
+                        "        cboDevRange_Click",
+                        "          ShowScreen",
+                    }));
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path);
+    QCOMPARE(f.w->cboDevAdd->currentText(), QStringLiteral("Device Address: 03"));
+    QCOMPARE(f.w->cboDevRange->currentText(), QStringLiteral("Device Range: 7 / Switch Setting: 6"));
+    QCOMPARE(f.Text(0), QStringLiteral("D:04.2"));
+    QCOMPARE(bMapChanged, false);
+}
+
+void FileCommandsTest::saveOfATitledMapWritesAtOnceWithoutRefresh()
+{
+    EditorFixture f;
+    FileDialogScript dialogs;
+    sMapFile = f.home.WorkFolder() + QStringLiteral("/titled.CVX");
+    iDmxMap[0] = 4;
+    bMapChanged = true;
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    f.w->mnuFileSave_Click();
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList({"mnuFileSave_Click", "  FileSave"}));
+    QCOMPARE(f.w->windowTitle(), kNoneTitle); // not refreshed
+    QCOMPARE(f.Text(0), QStringLiteral("- - -"));
+    QCOMPARE(ReadBytes(sMapFile), MapToBytes(iDmxMap));
+    QCOMPARE(bMapChanged, false);
+    QCOMPARE(dialogs.Shown().size(), 0);
+    QCOMPARE(f.boxes.Shown().size(), 0);
+}
+
+// The first dialog of a run starts at the pattern; later Opens start empty; a later
+// Save As starts with the name the dialog last held.
+void FileCommandsTest::dialogStartingNames()
+{
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder() + QLatin1Char('/');
+    const QString pattern = dir + QStringLiteral("*.CVX");
+    WriteBytes(dir + QStringLiteral("b.CVX"), MapToBytes(DiskMap()));
+    FileDialogScript dialogs({QString(), QString(), dir + QStringLiteral("a.CVX"), dir + QStringLiteral("b.CVX"),
+                              QString(), QString()});
+    f.w->mnuFileOpen_Click();   // cancelled
+    f.w->mnuFileOpen_Click();   // cancelled
+    f.w->mnuFileSaveAs_Click(); // a.CVX
+    f.w->mnuFileOpen_Click();   // b.CVX
+    f.w->mnuFileSaveAs_Click(); // cancelled
+    f.w->mnuFileOpen_Click();   // cancelled
+    QCOMPARE(dialogs.Unexpected(), 0);
+    QStringList starts;
+    for (const ShownDialog &d : dialogs.Shown())
+        starts << d.startName;
+    QCOMPARE(starts, QStringList({pattern, QString(), QString(), QString(), dir + QStringLiteral("b.CVX"), QString()}));
+
+    // A run whose first dialog is Save As starts there at the pattern too.
+    f.w->bDialogPathSet = false;
+    dialogs.Answer({QString()});
+    f.w->mnuFileSaveAs_Click();
+    QCOMPARE(dialogs.Shown().last().startName, pattern);
+    QCOMPARE(f.w->bDialogPathSet, true);
+    QCOMPARE(sMapFile, dir + QStringLiteral("b.CVX"));
+}
+
+void FileCommandsTest::dialogAnswersThatChooseNothing_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("empty name") << "";
+    QTest::newRow("the starting pattern") << "pattern";
+}
+
+void FileCommandsTest::dialogAnswersThatChooseNothing()
+{
+    QFETCH(QString, answer);
+    EditorFixture f;
+    const QString pattern = f.home.WorkFolder() + QStringLiteral("/*.CVX");
+    FileDialogScript dialogs({answer == "pattern" ? pattern : QStringLiteral(""),
+                              answer == "pattern" ? pattern : QStringLiteral("")});
+    iDmxMap[0] = 1;
+    bMapChanged = true;
+    f.boxes.Answer({platform::vbYes});
+    f.w->mnuFileOpen_Click();
+    f.w->mnuFileSaveAs_Click();
+    QCOMPARE(sMapFile, QStringLiteral("None"));
+    QCOMPARE(bMapChanged, true);
+    QCOMPARE(iDmxMap[0], int16_t(1));
+    QVERIFY(!QFile::exists(pattern));
+    QCOMPARE(QDir(f.home.WorkFolder()).entryList(QDir::Files), QStringList({"QRT Corvanta DMX Map.ini"}));
+}
+
+void FileCommandsTest::menuCommandsHideTheChooser()
+{
+    EditorFixture f;
+    FileDialogScript dialogs({QString(), QString(), QString()});
+    for (QAction *action : {f.w->mnuFileNew, f.w->mnuFileOpen, f.w->mnuFileSave, f.w->mnuFileSaveAs}) {
+        f.Press(12, Qt::LeftButton);
+        QVERIFY(f.w->cboDimChan->isVisible());
+        f.boxes.Answer({platform::vbNo});
+        action->trigger();
+        QVERIFY2(!f.w->cboDimChan->isVisible(), qPrintable(action->text()));
+    }
+}
+
+// Each row: unsaved edits?, Exit or close, the prompt's answer, and whether the window closes.
+void FileCommandsTest::exitAndClose_data()
+{
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("exit, no edits") << false << "exit" << "" << true;
+    QTest::newRow("exit, edits, No") << true << "exit" << "no" << false;
+    QTest::newRow("exit, edits, Yes") << true << "exit" << "yes" << true;
+    QTest::newRow("close, no edits") << false << "close" << "" << true;
+    QTest::newRow("close, edits, No") << true << "close" << "no" << false;
+    QTest::newRow("close, edits, Yes") << true << "close" << "yes" << true;
+}
+
+void FileCommandsTest::exitAndClose()
+{
+    QFETCH(bool, changed);
+    QFETCH(QString, how);
+    QFETCH(QString, answer);
+    QFETCH(bool, closes);
+    EditorFixture f;
+    iDmxMap[0] = 2;
+    bMapChanged = changed;
+    if (!answer.isEmpty())
+        f.boxes.Answer({answer == "yes" ? platform::vbYes : platform::vbNo});
+    if (how == "exit")
+        f.w->mnuExit->trigger();
+    else
+        f.w->close();
+    // One prompt at most: Exit's own, never a second one from the closing step.
+    QCOMPARE(f.boxes.Shown(), answer.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{DiscardBox()});
+    QCOMPARE(f.boxes.Unexpected(), 0);
+    QCOMPARE(f.w->isVisible(), !closes);
+    QCOMPARE(f.w->bExitRequested, how == "exit" && closes);
+    QCOMPARE(bMapChanged, changed);
+}
+
+// Each row: the file to open or the path to save to, and the message expected.
+void FileCommandsTest::badFilesAreReported_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = MapToBytes(DiskMap());
+    QByteArray badRange = good;
+    badRange[1026] = 20;
+    const QString notValid = QStringLiteral("Not A Valid Map File.\r\n@");
+    QTest::newRow("open: empty file") << "open" << "@/empty.CVX" << QByteArray("") << notValid;
+    QTest::newRow("open: 1027 bytes") << "open" << "@/short.CVX" << good.left(1027) << notValid;
+    QTest::newRow("open: range 21") << "open" << "@/range.CVX" << badRange << notValid;
+    QTest::newRow("open: missing file") << "open" << "@/gone.CVX" << QByteArray()
+                                        << "Unable To Open Map File.\r\n@\r\nNo such file or directory";
+    QTest::newRow("open: a folder") << "open" << "@/folder.CVX" << QByteArray()
+                                    << "Unable To Open Map File.\r\n@\r\nIs a directory";
+    QTest::newRow("save as: full disk") << "saveas" << "/dev/full" << QByteArray()
+                                        << "Unable To Save Map File.\r\n@\r\nNo space left on device";
+    QTest::newRow("save as: a folder") << "saveas" << "@/folder.CVX" << QByteArray()
+                                       << "Unable To Save Map File.\r\n@\r\nIs a directory";
+    QTest::newRow("save: file's folder gone") << "save" << "@/gone/x.CVX" << QByteArray()
+                                              << "Unable To Save Map File.\r\n@\r\n*";
+}
+
+void FileCommandsTest::badFilesAreReported()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder();
+    QDir(dir).mkdir(QStringLiteral("folder.CVX"));
+    path.replace(QLatin1Char('@'), dir);
+    message.replace(QLatin1Char('@'), path);
+    if (!content.isNull())
+        WriteBytes(path, content);
+
+    const QString before = command == "save" ? path : dir + QStringLiteral("/current.CVX");
+    sMapFile = before;
+    iDmxMap[3] = 7;
+    SetDevAdd(4);
+    bMapChanged = true;
+    const MapTable map = iDmxMap;
+    FileDialogScript dialogs({path});
+    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    if (command == "open")
+        f.w->mnuFileOpen_Click();
+    else if (command == "saveas")
+        f.w->mnuFileSaveAs_Click();
+    else
+        f.w->mnuFileSave_Click();
+
+    const QList<ShownBox> &shown = f.boxes.Shown();
+    QCOMPARE(shown.size(), command == "open" ? 2 : 1);
+    const ShownBox &report = shown.last();
+    if (message.endsWith(QLatin1Char('*'))) {
+        QVERIFY2(report.text.startsWith(message.chopped(1)) && report.text.size() > message.size(), qPrintable(report.text));
+    } else {
+        QCOMPARE(report.text, message);
+    }
+    QCOMPARE(report.buttons, 48);
+    QCOMPARE(report.title, QStringLiteral("File Error"));
+    QVERIFY(iDmxMap == map);
+    QCOMPARE(sMapFile, before);
+    QCOMPARE(bMapChanged, true);
+    if (!content.isNull())
+        QCOMPARE(ReadBytes(path), content);
+}
+
+// A map built in the editor, saved, and opened in a new window shows the same.
+void FileCommandsTest::savedMapOpensTheSameInANewWindow()
+{
+    TempHome home;
+    MsgBoxScript boxes;
+    const QString path = home.WorkFolder() + QStringLiteral("/stage.CVX");
+    QStringList texts;
+    {
+        frmCVDMXMap w;
+        w.ShowAndActivate();
+        w.cboDevAdd->SetListIndex(2);
+        w.cboDevRange->SetListIndex(11);
+        w.iCurChan = 0;
+        w.ChanSel();
+        w.cboDimChan->SetListIndex(6);
+        w.iMSStart = 0;
+        w.iMSEnd = 8;
+        w.cmdMSSeq_Click();
+        FileDialogScript dialogs({path});
+        w.mnuFileSave_Click();
+        for (auto *cell : w.lblDimChan)
+            texts << cell->text();
+    }
+    ClearMap();
+    frmCVDMXMap again;
+    again.ShowAndActivate();
+    FileDialogScript dialogs({path});
+    again.mnuFileOpen_Click();
+    QStringList reopened;
+    for (auto *cell : again.lblDimChan)
+        reopened << cell->text();
+    QCOMPARE(reopened, texts);
+    QCOMPARE(texts.mid(0, 3), QStringList({"D:04.2", "D:04.3", "D:04.4"}));
+    QCOMPARE(again.cboDevAdd->ListIndex(), 2);
+    QCOMPARE(again.cboDevRange->ListIndex(), 11);
+    QCOMPARE(boxes.Shown().size(), 0);
+}
+
+QTEST_MAIN(FileCommandsTest)
+#include "test_filecommands.moc"
