@@ -83,6 +83,11 @@ void frmCVDMXMap::BuildDesign()
     cboDevAdd->SetClickHandler([this] { cboDevAdd_Click(); });
     cboDevRange = new platform::ComboList(client);
     cboDevRange->setGeometry(144, 0, 209, 21);
+    // Small enough for "Device Range: 16 / Switch Setting: F" to show whole in 209 pixels.
+    QFont listFont = font;
+    listFont.setPixelSize(10);
+    cboDevAdd->setFont(listFont);
+    cboDevRange->setFont(listFont);
     cboDevRange->SetClickHandler([this] { cboDevRange_Click(); });
     lblHeader = Legend(client, QStringLiteral("DMX Channel"), kLightCyan, {400, 0, 97, 21});
     lblHeader->onClick = [this] { lblHeader_Click(); };
