@@ -23,11 +23,11 @@ const QString kChecksumFaultText = QStringLiteral(
 
 frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent)
     : QDialog(parent),
-      cboComPort(new platform::ComboList(this)),
-      cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
-      cmdFirmRev(new QPushButton(QStringLiteral("Firmware Revision"), this)),
       cmdClose(new QPushButton(QStringLiteral("Close"), this)),
-      pbDL(new QProgressBar(this))
+      cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
+      cboComPort(new platform::ComboList(this)),
+      pbDL(new QProgressBar(this)),
+      cmdFirmRev(new QPushButton(QStringLiteral("Firmware Revision"), this))
 {
     setWindowTitle(QStringLiteral("Communications"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -54,9 +54,6 @@ frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent)
     cmdFirmRev->setGeometry(Twips(120, 960, 1695, 375));
     for (QPushButton *b : {cmdClose, cmdDownload, cmdFirmRev})
         b->setAutoDefault(false);
-    setTabOrder(cmdClose, cmdDownload);
-    setTabOrder(cmdDownload, cboComPort);
-    setTabOrder(cboComPort, cmdFirmRev);
 
     cboComPort->SetClickHandler([this] { cboComPort_Click(); });
     connect(cmdDownload, &QPushButton::clicked, this, [this] { cmdDownload_Click(); });

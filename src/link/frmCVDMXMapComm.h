@@ -27,11 +27,12 @@ public:
     void cmdClose_Click();
     void LSComPrg(const QString &sCmd, const int16_t &iRet);
 
-    platform::ComboList *cboComPort;
-    QPushButton *cmdDownload;
-    QPushButton *cmdFirmRev;
+    // In tab order.
     QPushButton *cmdClose;
+    QPushButton *cmdDownload;
+    platform::ComboList *cboComPort;
     QProgressBar *pbDL;
+    QPushButton *cmdFirmRev;
     platform::SerialPort comDev;
 
 private:

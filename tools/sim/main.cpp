@@ -163,16 +163,17 @@ Line OpenLine()
     return line;
 }
 
+// The settings file is written first: whoever reads the path can rely on it.
 void Announce(const Options &o, const Line &line)
 {
+    if (!o.port.isEmpty()) {
+        const QString settings = modCVDMXMap::SettingsFilePath();
+        QDir().mkpath(QFileInfo(settings).path());
+        if (!platform::WritePrivateProfileString("Ports", o.port, line.path, settings))
+            std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
+    }
     std::printf("%s\n", line.path.constData());
     std::fflush(stdout);
-    if (o.port.isEmpty())
-        return;
-    const QString settings = modCVDMXMap::SettingsFilePath();
-    QDir().mkpath(QFileInfo(settings).path());
-    if (!platform::WritePrivateProfileString("Ports", o.port, line.path, settings))
-        std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
 }
 
 // Writes all of bytes; gives up on what nobody reads (the editor's side is full).
