@@ -2,6 +2,7 @@
 
 #include "document/modCVDMXMap.h"
 #include "editor/WindowIcon.h"
+#include "link/frmCVDMXMapComm.h"
 #include "platform/CallTrace.h"
 #include "platform/FileDialog.h"
 #include "platform/Folder.h"

@@ -10,6 +10,7 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class frmCVDMXMapComm;
 namespace platform {
 class FileDialog;
 }
@@ -57,6 +58,7 @@ public:
     QAction *mnuExit = nullptr;
     QAction *mnuDownload = nullptr;
     std::unique_ptr<platform::FileDialog> cdFile;
+    std::unique_ptr<frmCVDMXMapComm> commWindow; // created by the first Download command
 
     // Start-up and activation.
     void Form_Load();
