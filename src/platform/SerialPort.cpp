@@ -1,5 +1,7 @@
 #include "platform/SerialPort.h"
 
+#include "platform/Stopwatch.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +15,8 @@
 namespace platform {
 
 namespace {
+
+constexpr int kWriteLimitMs = 2000;
 
 QString Reason(const char *what, int err)
 {
@@ -116,6 +120,7 @@ bool SerialPort::Output(const QByteArray &bytes)
 {
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
+    const Stopwatch sw;
     while (left > 0 && lineOk_) {
         const ssize_t n = ::write(fd_.Get(), p, size_t(left));
         if (n > 0) {
@@ -126,10 +131,11 @@ bool SerialPort::Output(const QByteArray &bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN) {
+            // A line that cannot take a command in this long is as good as gone.
+            const int wait = kWriteLimitMs - sw.Read();
             pollfd pfd{fd_.Get(), POLLOUT, 0};
-            if (::poll(&pfd, 1, -1) < 0 && errno != EINTR)
-                lineOk_ = false;
-            else if (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))
+            const int r = wait <= 0 ? 0 : ::poll(&pfd, 1, wait);
+            if ((r < 0 && errno != EINTR) || r == 0 || (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL))))
                 lineOk_ = false;
             continue;
         }

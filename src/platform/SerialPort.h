@@ -51,6 +51,7 @@ public:
     bool SetDTREnable(bool on, QString *reason);
 
     // Writes every byte, waiting while the device is busy, then waits until sent.
+    // Fails when the line goes away or cannot take all the bytes within two seconds.
     bool Output(const QByteArray &bytes);
     // The number of received bytes waiting.
     int InBufferCount();

@@ -22,6 +22,7 @@ private slots:
     void exclusiveFlagHeldOnlyWhileOpen();
     void dtrOnPseudoTerminalCountsAsSuccess();
     void outputSendsEveryByteThroughFullBuffers();
+    void outputGivesUpWhenNothingIsTaken();
     void inputReturnsAndRemovesEverythingWaiting();
     void waitForInputBlocksUntilMoreBytesOrTimeout();
     void lineGoneIsReported();
@@ -147,6 +148,19 @@ void TestSerialPort::outputSendsEveryByteThroughFullBuffers()
     QVERIFY(sent);
     QCOMPARE(got.size(), bytes.size());
     QVERIFY(got == bytes);
+}
+
+void TestSerialPort::outputGivesUpWhenNothingIsTaken()
+{
+    PtyPair pty;
+    platform::SerialPort port;
+    QString reason;
+    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    platform::Stopwatch sw;
+    QVERIFY(!port.Output(QByteArray(1 << 20, 'x')));
+    QVERIFY(sw.Read() >= 1900);
+    QVERIFY(!port.LineOk());
+    QVERIFY(!port.WaitForInput(0));
 }
 
 void TestSerialPort::inputReturnsAndRemovesEverythingWaiting()
