@@ -1,12 +1,43 @@
 #include "platform/CellLabel.h"
 
+#include <QHash>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace platform {
 
-CellLabel::CellLabel(QWidget *parent) : QLabel(parent)
+namespace {
+
+// Laid-out captions, shared by every cell with the same font and text. The grid shows
+// few distinct texts (channel numbers, some seventy output names), each laid out once.
+using CaptionCache = QHash<QString, QStaticText>;
+
+CaptionCache *CacheFor(const QFont &font)
 {
-    setAutoFillBackground(true);
+    static QHash<QString, CaptionCache> caches;
+    return &caches[font.key()];
+}
+
+QStaticText SharedCaption(CaptionCache *cache, const QString &text, const QFont &font)
+{
+    auto it = cache->constFind(text);
+    if (it != cache->constEnd())
+        return *it;
+    QStaticText caption(text);
+    caption.setTextFormat(Qt::PlainText);
+    caption.setPerformanceHint(QStaticText::AggressiveCaching);
+    caption.prepare(QTransform(), font);
+    if (cache->size() > 4096)
+        cache->clear();
+    return *cache->insert(text, caption);
+}
+
+} // namespace
+
+CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    cache_ = CacheFor(font());
 }
 
 CellLabel *CellLabel::Copy() const
@@ -16,7 +47,6 @@ CellLabel *CellLabel::Copy() const
     copy->setGeometry(geometry());
     copy->setFont(font());
     copy->setAlignment(alignment());
-    copy->setFrameStyle(frameStyle());
     copy->SetBackColor(back_);
     return copy;
 }
@@ -26,9 +56,45 @@ void CellLabel::SetBackColor(const QColor &color)
     if (color == back_)
         return;
     back_ = color;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, color);
-    setPalette(pal);
+    update();
+}
+
+void CellLabel::SetCaption(const QString &text)
+{
+    if (text == caption_.text())
+        return;
+    caption_ = SharedCaption(cache_, text, font());
+    update();
+}
+
+void CellLabel::setAlignment(Qt::Alignment alignment)
+{
+    alignment_ = alignment;
+    update();
+}
+
+void CellLabel::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        cache_ = CacheFor(font());
+        caption_ = SharedCaption(cache_, caption_.text(), font());
+    }
+    QWidget::changeEvent(event);
+}
+
+void CellLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), back_);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.setFont(font());
+    const QSizeF size = caption_.size();
+    qreal x = 0;
+    if (alignment_ & Qt::AlignHCenter)
+        x = (width() - size.width()) / 2;
+    else if (alignment_ & Qt::AlignRight)
+        x = width() - size.width();
+    p.drawStaticText(QPointF(x, (height() - size.height()) / 2), caption_);
 }
 
 int ShiftMask(Qt::KeyboardModifiers modifiers)
