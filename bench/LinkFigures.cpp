@@ -1,0 +1,122 @@
+// Download figures: a full download from the communications window to the controller
+// simulator on a pseudo-terminal.
+#include "Figures.h"
+
+#include "document/modCVDMXMap.h"
+#include "link/frmCVDMXMapComm.h"
+#include "platform/MsgBox.h"
+#include "platform/Profile.h"
+
+#include <QProcess>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace modCVDMXMap;
+
+namespace {
+
+// 8 frames of 136 and "[03]" out, 8 replies of 4 and one of 18 back: 1142 characters
+// of 10 bits at 38400 baud.
+constexpr double kWireMs = 1142 * 10 * 1000.0 / 38400;
+
+double CpuMs()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// The simulator on its own line, wired to COM1 for the length of a measurement.
+class Simulator {
+public:
+    Simulator(const QString &program, const QStringList &args)
+    {
+        proc_.start(program, args);
+        if (proc_.waitForReadyRead(5000))
+            path_ = QString::fromLocal8Bit(proc_.readLine().trimmed());
+        if (!path_.isEmpty())
+            platform::WritePrivateProfileString("Ports", "COM1", path_.toLocal8Bit(), SettingsFilePath());
+    }
+    ~Simulator()
+    {
+        proc_.terminate();
+        if (!proc_.waitForFinished(3000))
+            proc_.kill();
+    }
+    bool Started() const { return !path_.isEmpty(); }
+
+private:
+    QProcess proc_;
+    QString path_;
+};
+
+// Runs one download; returns false unless it completed.
+bool Download(frmCVDMXMapComm &comm, QString *outcome)
+{
+    platform::SetMsgBoxResponder([outcome](const QString &text, int, const QString &) {
+        *outcome = text;
+        return int(platform::vbOK);
+    });
+    comm.cmdDownload_Click();
+    platform::SetMsgBoxResponder({});
+    return *outcome == QStringLiteral("Download Complete");
+}
+
+} // namespace
+
+void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
+{
+    if (options.simPath.isEmpty()) {
+        std::fprintf(stderr, "cvdmxmap-bench: no simulator found; download figures skipped\n");
+        return;
+    }
+    for (int i = 0; i < kChannels; ++i)
+        iDmxMap[i] = int16_t(i % 64);
+    iComPort = 0;
+    frmCVDMXMapComm comm;
+    comm.Form_Load();
+
+    Figure wall{QStringLiteral("Download wall time (simulator answers at once)"), QStringLiteral("ms"), {},
+                kWireMs * 0.05, QStringLiteral("<= 5% of 297 ms")};
+    Figure ratio{QStringLiteral("Download overhead over the wire time"), QStringLiteral("%"), {}, 5,
+                 QStringLiteral("<= 5%")};
+    {
+        Simulator sim(options.simPath, {});
+        for (int r = 0; sim.Started() && r < options.downloadReps; ++r) {
+            QString outcome;
+            bool complete = false;
+            const double ms = TimeMs([&] { complete = Download(comm, &outcome); });
+            if (!complete) {
+                std::fprintf(stderr, "cvdmxmap-bench: download ended with \"%s\"\n", qPrintable(outcome));
+                break;
+            }
+            wall.samples.push_back(ms);
+            ratio.samples.push_back(100 * ms / kWireMs);
+        }
+    }
+    figures.push_back(wall);
+    figures.push_back(ratio);
+
+    Figure cpu{QStringLiteral("Processor share, replies 200 ms late"), QStringLiteral("%"), {}, 2,
+               QStringLiteral("<= 2%")};
+    {
+        Simulator sim(options.simPath, {QStringLiteral("--late"), QStringLiteral("01"), QStringLiteral("--late"),
+                                        QStringLiteral("03"), QStringLiteral("--delay"), QStringLiteral("200")});
+        for (int r = 0; sim.Started() && r < std::max(1, options.downloadReps / 2); ++r) {
+            QString outcome;
+            bool complete = false;
+            const double cpuBefore = CpuMs();
+            const double ms = TimeMs([&] { complete = Download(comm, &outcome); });
+            const double used = CpuMs() - cpuBefore;
+            if (!complete) {
+                std::fprintf(stderr, "cvdmxmap-bench: late download ended with \"%s\"\n", qPrintable(outcome));
+                break;
+            }
+            cpu.samples.push_back(100 * used / ms);
+        }
+    }
+    figures.push_back(cpu);
+    figures.push_back(Figure{QStringLiteral("Peak resident memory after downloads"), QStringLiteral("MB"),
+                             {PeakResidentMB()}, 60, QStringLiteral("<= 60 MB")});
+}
