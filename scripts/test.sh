@@ -7,3 +7,11 @@ cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 # The benchmark runs once with few repetitions so that it keeps working; its times are not judged here.
 bench/cvdmxmap-bench --reps 3 --download-reps 1 >/dev/null
+cd ..
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCVDMX_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)"
+cd build-asan
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j2

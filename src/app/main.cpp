@@ -1,3 +1,4 @@
+#include "editor/WindowIcon.h"
 #include "editor/frmCVDMXMap.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QRT Corvanta DMX Map"));
+    QApplication::setWindowIcon(WindowIcon()); // both windows
     frmCVDMXMap window;
     window.ShowAndActivate();
     return app.exec();

@@ -32,7 +32,7 @@ void ProfileTest::lookup_data()
     QTest::newRow("first of repeated keys") << QByteArray("[Download]\nCom Port=2\nCom Port=5\n") << true << QByteArray("2");
     QTest::newRow("first of repeated sections")
         << QByteArray("[Download]\nx=1\n[Download]\nCom Port=5\n") << false << QByteArray();
-    QTest::newRow("binary garbage") << QByteArray("\x00\xff[\x01=\n\r\r=", 11) << false << QByteArray();
+    QTest::newRow("binary garbage") << QByteArray("\x00\xff[\x01=\n\r\r=", 9) << false << QByteArray();
     QTest::newRow("no final newline") << QByteArray("[Download]\nCom Port=7") << true << QByteArray("7");
     QTest::newRow("empty value") << QByteArray("[Download]\nCom Port=\n") << true << QByteArray("");
 }
