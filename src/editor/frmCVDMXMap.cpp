@@ -188,6 +188,9 @@ void frmCVDMXMap::Form_Load()
         if (i != 0)
             ConnectCells(i);
     }
+    // Labels lie beneath the window's other controls: the chooser must stand over the
+    // cells created after it.
+    cboDimChan->raise();
 
     cboDevAdd->Clear();
     for (int n = 1; n <= 16; ++n)
