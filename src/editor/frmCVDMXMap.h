@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -106,4 +107,5 @@ private:
     void BuildDesign();
     void ConnectCells(int i);
     void UnloadCommWindow();
+    std::optional<QString> AskFileName(bool save);
 };

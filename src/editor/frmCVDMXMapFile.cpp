@@ -54,7 +54,35 @@ bool ReportFileError(const MapFileError &error, const QString &path)
     return true;
 }
 
+// sMapFile takes the chosen name just before the file is read or written, and keeps
+// its old value when that fails.
+void UseFile(const QString &n, MapFileError (*readOrWrite)())
+{
+    const QString previous = sMapFile;
+    sMapFile = n;
+    if (ReportFileError(readOrWrite(), n))
+        sMapFile = previous;
+}
+
 } // namespace
+
+// The dialog steps that Open and Save As share: the starting pattern on the first use
+// in the run, the dialog itself, and the name chosen, if any.
+std::optional<QString> frmCVDMXMap::AskFileName(bool save)
+{
+    cdFile->Filter = kFilter;
+    if (!bDialogPathSet) {
+        bDialogPathSet = true;
+        cdFile->FileName = StartPattern();
+    }
+    cdFile->Flags = kDialogFlags;
+    if (!(save ? cdFile->ShowSave() : cdFile->ShowOpen()))
+        return std::nullopt;
+    const QString n = cdFile->FileName;
+    if (n.isEmpty() || n == StartPattern())
+        return std::nullopt;
+    return n;
+}
 
 void frmCVDMXMap::FileOpen()
 {
@@ -62,21 +90,8 @@ void frmCVDMXMap::FileOpen()
     if (!DiscardPromptStep())
         return;
     cdFile->FileName.clear();
-    cdFile->Filter = kFilter;
-    if (!bDialogPathSet) {
-        bDialogPathSet = true;
-        cdFile->FileName = StartPattern();
-    }
-    cdFile->Flags = kDialogFlags;
-    if (!cdFile->ShowOpen())
-        return;
-    const QString n = cdFile->FileName;
-    if (n.isEmpty() || n == StartPattern())
-        return;
-    const QString previous = sMapFile;
-    sMapFile = n;
-    if (ReportFileError(ReadMapFile(), n))
-        sMapFile = previous;
+    if (const std::optional<QString> n = AskFileName(false))
+        UseFile(*n, ReadMapFile);
 }
 
 void frmCVDMXMap::FileSave()
@@ -88,21 +103,8 @@ void frmCVDMXMap::FileSave()
 void frmCVDMXMap::FileSaveAs()
 {
     CVDMX_TRACE("FileSaveAs");
-    cdFile->Filter = kFilter;
-    if (!bDialogPathSet) {
-        bDialogPathSet = true;
-        cdFile->FileName = StartPattern();
-    }
-    cdFile->Flags = kDialogFlags;
-    if (!cdFile->ShowSave())
-        return;
-    const QString n = cdFile->FileName;
-    if (n.isEmpty() || n == StartPattern())
-        return;
-    const QString previous = sMapFile;
-    sMapFile = n;
-    if (ReportFileError(WriteMapFile(), n))
-        sMapFile = previous;
+    if (const std::optional<QString> n = AskFileName(true))
+        UseFile(*n, WriteMapFile);
 }
 
 void frmCVDMXMap::mnuFileNew_Click()
