@@ -1,0 +1,71 @@
+#include "Cli.h"
+
+#include "document/modCVDMXMap.h"
+#include "platform/ComPorts.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+const QRegularExpression kComName(QStringLiteral("^COM([1-8])$"), QRegularExpression::CaseInsensitiveOption);
+
+// The usual reason for EACCES on a serial device on Linux.
+QString PermissionHint(const QString &device)
+{
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0 || errno != EACCES)
+        return QString();
+    const passwd *user = ::getpwuid(::getuid());
+    const QString name = user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("$USER");
+    return QStringLiteral(" (the user may need to be in the dialout group: sudo usermod -aG dialout ")
+        + name + QStringLiteral(", then log in again)");
+}
+
+} // namespace
+
+std::optional<QString> PortDevice(const QString &port)
+{
+    const QRegularExpressionMatch com = kComName.match(port);
+    if (com.hasMatch())
+        return platform::ComPortDevice(com.captured(1).toInt(), modCVDMXMap::SettingsFilePath());
+    if (port.contains(QLatin1Char('/')))
+        return port;
+    return std::nullopt;
+}
+
+bool Controller::Open(const QString &port)
+{
+    const QString device = PortDevice(port).value_or(port);
+    where_ = device == port ? device : port.toUpper() + QStringLiteral(" (") + device + QLatin1Char(')');
+    QString reason;
+    if (this->port.Open(device, &reason) && this->port.SetDTREnable(true, &reason))
+        return true;
+    this->port.Close();
+    Error(where_ + QStringLiteral(": cannot use the port: ") + reason + PermissionHint(device));
+    return false;
+}
+
+bool Controller::Ask(const QString &command, int16_t replyLength, const QString &what)
+{
+    exchange.LSComPrg(command, replyLength);
+    if (!exchange.bCommFault)
+        return true;
+    ReportFault(what);
+    return false;
+}
+
+void Controller::ReportFault(const QString &what) const
+{
+    if (!port.LineOk())
+        Error(where_ + QStringLiteral(": the line was lost while waiting for the reply to ") + what);
+    else
+        Error(where_ + QStringLiteral(": no complete reply to ") + what + QStringLiteral(" within %1 ms")
+                           .arg(dmxlink::Exchange::kLimitMs));
+}
+
+} // namespace cli

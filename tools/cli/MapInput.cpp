@@ -1,0 +1,28 @@
+#include "Cli.h"
+
+#include "document/MapFile.h"
+
+namespace cli {
+
+std::optional<dmxlink::MapTable> ReadMap(const QString &path)
+{
+    using modCVDMXMap::MapFileError;
+    modCVDMXMap::sMapFile = path;
+    const MapFileError error = modCVDMXMap::ReadMapFile();
+    switch (error.kind) {
+    case MapFileError::None:
+        return modCVDMXMap::iDmxMap;
+    case MapFileError::NotValid:
+        Error(path + QStringLiteral(": Not A Valid Map File. (shorter than ")
+              + QString::number(modCVDMXMap::kMapFileSize)
+              + QStringLiteral(" bytes, or device address or range outside 0..15)"));
+        break;
+    case MapFileError::CannotOpen:
+    case MapFileError::CannotSave:
+        Error(path + QStringLiteral(": Unable To Open Map File. (") + error.reason + QLatin1Char(')'));
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace cli
