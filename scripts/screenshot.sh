@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes docs/editor.png: the editor's real window, grabbed offscreen with samples/Stage.CVX
+# loaded. --sample first writes samples/Stage.CVX afresh with the editor's own commands.
+# Usage: scripts/screenshot.sh [--sample] [build-folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sample=0
+if [ "${1:-}" = "--sample" ]; then
+  sample=1
+  shift
+fi
+build="${1:-build}"
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target cvdmxmap-screenshot -j"$(nproc)" >/dev/null
+
+# The editor creates its working folder in HOME; keep that out of the real one.
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+shot() { HOME="$scratch" QT_QPA_PLATFORM=offscreen "$build/tools/cvdmxmap-screenshot" "$@"; }
+
+if [ "$sample" -eq 1 ]; then
+  shot --sample samples/Stage.CVX
+  echo "samples/Stage.CVX"
+fi
+shot samples/Stage.CVX docs/editor.png
+echo "docs/editor.png"
