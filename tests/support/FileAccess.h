@@ -1,0 +1,60 @@
+#pragma once
+#include <QString>
+
+// Root passes permission bits by its capabilities. These make a refusal real for the
+// lifetime of the object, for root as for an ordinary user. The capability change holds
+// for the calling thread only, which is the thread that runs the test.
+
+// Takes the permission override (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH) out of the
+// effective capabilities, so that mode bits refuse root too; puts it back on destruction.
+// Nothing to do for an ordinary user.
+class NoPermissionOverride {
+public:
+    NoPermissionOverride();
+    ~NoPermissionOverride();
+    NoPermissionOverride(const NoPermissionOverride &) = delete;
+    NoPermissionOverride &operator=(const NoPermissionOverride &) = delete;
+
+    bool Ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+    bool dropped_ = false;
+};
+
+// Makes an existing file read-only: the immutable attribute for root, which nothing
+// overrides (it needs CAP_LINUX_IMMUTABLE and a file system that has it, such as ext4),
+// mode 0444 for an ordinary user. Writable again on destruction.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString &path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+
+    bool Ok() const { return ok_; }
+
+private:
+    bool SetImmutable(bool on) const;
+
+    QString path_;
+    bool ok_ = false;
+    bool immutable_ = false;
+};
+
+// Gives a file or folder these mode bits and puts the old ones back on destruction.
+// Root also needs a NoPermissionOverride for them to refuse anything.
+class TemporaryMode {
+public:
+    TemporaryMode(const QString &path, unsigned mode);
+    ~TemporaryMode();
+    TemporaryMode(const TemporaryMode &) = delete;
+    TemporaryMode &operator=(const TemporaryMode &) = delete;
+
+    bool Ok() const { return ok_; }
+
+private:
+    QString path_;
+    unsigned oldMode_ = 0;
+    bool ok_ = false;
+};
