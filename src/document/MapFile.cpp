@@ -105,8 +105,10 @@ MapFileError WriteMapFile()
         bytes += tail;
     }
 
-    // The new file takes the old one's place only once it is complete.
+    // The new file takes the old one's place only once it is complete. A writable file in
+    // a folder that takes no new file is written in place, as the user may do.
     QSaveFile f(path);
+    f.setDirectWriteFallback(true);
     if (!f.open(QIODevice::WriteOnly))
         return {MapFileError::CannotSave, f.errorString()};
     if (f.write(bytes) != bytes.size() || !f.commit())

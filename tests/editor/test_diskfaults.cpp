@@ -1,0 +1,445 @@
+// Files and folders that refuse the File menu or start-up: what the user is told, and that
+// nothing the editor holds or the disk holds is lost.
+#include "EditorFixture.h"
+
+#include "document/MapFile.h"
+#include "link/frmCVDMXMapComm.h"
+#include "platform/FileDialog.h"
+#include "support/FileAccess.h"
+#include "support/FileDialogScript.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+using namespace modCVDMXMap;
+
+namespace {
+
+const QString kCaption = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01");
+const QString kNoneTitle = kCaption + QStringLiteral("   (None)");
+
+ShownBox DiscardBox()
+{
+    return {QStringLiteral("Discard Any Changes?"), 36, QStringLiteral("QRT Corvanta DMX Map")};
+}
+
+ShownBox FileErrorBox(const QString &text)
+{
+    return {text, 48, QStringLiteral("File Error")};
+}
+
+ShownBox FolderErrorBox(const QString &folder)
+{
+    return {QStringLiteral("Unable To Create Folder.\r\n") + folder, 48, QStringLiteral("Folder Error")};
+}
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A map on disk with channel 1 on output offset 5, address 3 and range 7.
+MapTable DiskMap()
+{
+    MapTable map{};
+    map.fill(255);
+    map[0] = 5;
+    map[kDevAddEntry] = 2;
+    map[kDevRangeEntry] = 6;
+    return map;
+}
+
+// The first size bytes of a file that starts with DiskMap() and goes on with a pattern
+// that no map entry would hold.
+QByteArray MapFileOfSize(int size)
+{
+    QByteArray bytes = MapToBytes(DiskMap());
+    bytes.reserve(size);
+    for (int i = int(bytes.size()); i < size; ++i)
+        bytes += char(0xA5 ^ (i * 31));
+    return bytes.left(size);
+}
+
+// Answers every file dialog with one path. With vanish set it deletes the file first, as
+// another program might between the user's choice and the read.
+class ChooseFile {
+public:
+    ChooseFile(const QString &path, bool vanish)
+    {
+        platform::FileDialog::SetResponder([this, path, vanish](bool, platform::FileDialog &dialog) {
+            ++shown;
+            if (vanish)
+                QFile::remove(path);
+            dialog.FileName = path;
+            return true;
+        });
+    }
+    ~ChooseFile() { platform::FileDialog::SetResponder({}); }
+    ChooseFile(const ChooseFile &) = delete;
+    ChooseFile &operator=(const ChooseFile &) = delete;
+
+    int shown = 0;
+};
+
+// Opens the communications window from the Download menu, runs pick inside it and closes it.
+void InCommWindow(frmCVDMXMap &w, const std::function<void(frmCVDMXMapComm &)> &pick)
+{
+    QTimer::singleShot(0, &w, [&w, pick] {
+        pick(*w.commWindow);
+        w.commWindow->cmdClose_Click();
+    });
+    w.mnuDownload->trigger();
+}
+
+} // namespace
+
+class DiskFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedCommandLosesNothing_data();
+    void refusedCommandLosesNothing();
+    void openBySize_data();
+    void openBySize();
+    void saveOfAWritableFileInAFolderWithoutWritePermission();
+    void startupWithAFileForTheWorkingFolder();
+    void startupWithAnUnwritableHome();
+    void startupWithA10MBSettingsFile();
+};
+
+// Each row: the command, the file it meets ('@' is the working folder), what is done to
+// that file first, its bytes (null: none written), and the system's reason in the report.
+void DiskFaultsTest::refusedCommandLosesNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray map = MapFileOfSize(1028);
+    const QByteArray longMap = MapFileOfSize(100000);
+    const QString readOnly = QStringLiteral("Existing file @ is not writable");
+    QTest::newRow("save: read-only map file")
+        << "save" << "@/locked.CVX" << "read-only" << map << readOnly;
+    QTest::newRow("save: read-only map file of 100000 bytes")
+        << "save" << "@/locked.CVX" << "read-only" << longMap << readOnly;
+    QTest::newRow("save as: over a read-only map file")
+        << "saveas" << "@/locked.CVX" << "read-only" << map << readOnly;
+    QTest::newRow("save as: into a missing folder")
+        << "saveas" << "@/missing/new.CVX" << "" << QByteArray() << "No such file or directory";
+    QTest::newRow("save as: into a folder without write permission")
+        << "saveas" << "@/shut/new.CVX" << "shut folder" << QByteArray() << "Permission denied";
+    QTest::newRow("save as: /dev/full")
+        << "saveas" << "/dev/full" << "" << QByteArray() << "No space left on device";
+    QTest::newRow("open: a folder") << "open" << "@/folder.CVX" << "folder" << QByteArray() << "Is a directory";
+    QTest::newRow("open: no read permission")
+        << "open" << "@/secret.CVX" << "unreadable" << map << "Permission denied";
+    QTest::newRow("open: file gone after the dialog")
+        << "open" << "@/vanishing.CVX" << "vanishes" << map << "No such file or directory";
+}
+
+void DiskFaultsTest::refusedCommandLosesNothing()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, target);
+    QFETCH(QString, setup);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder();
+    target.replace(QLatin1Char('@'), dir);
+    reason.replace(QLatin1Char('@'), target);
+    if (!content.isNull())
+        QVERIFY(WriteBytes(target, content));
+    if (setup == "folder")
+        QVERIFY(QDir(dir).mkdir(QStringLiteral("folder.CVX")));
+    if (setup == "shut folder")
+        QVERIFY(QDir(dir).mkdir(QStringLiteral("shut")));
+
+    // The document before the command: titled, edited, shown.
+    const QString current = dir + QStringLiteral("/current.CVX");
+    const QByteArray currentBytes = MapFileOfSize(1028);
+    QVERIFY(WriteBytes(current, currentBytes));
+    sMapFile = command == "save" ? target : current;
+    iDmxMap[3] = 7;
+    SetDevAdd(4);
+    bMapChanged = true;
+    f.w->ShowScreen();
+    const MapTable map = iDmxMap;
+    const QString file = sMapFile;
+    const QString title = f.w->windowTitle();
+    QCOMPARE(title, kCaption + QStringLiteral("   ") + file);
+    QStringList listing = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+    std::optional<ReadOnlyFile> readOnly;
+    std::optional<TemporaryMode> mode;
+    std::optional<NoPermissionOverride> noOverride;
+    if (setup == "read-only") {
+        readOnly.emplace(target);
+        if (!readOnly->Ok())
+            QSKIP("this file system cannot make the file read-only");
+    }
+    if (setup == "unreadable")
+        mode.emplace(target, 0u);
+    if (setup == "shut folder")
+        mode.emplace(dir + QStringLiteral("/shut"), 0555u);
+    if (mode) {
+        noOverride.emplace();
+        if (!mode->Ok() || !noOverride->Ok())
+            QSKIP("cannot take the permission away from this user");
+    }
+    if (setup == "vanishes")
+        listing.removeOne(QStringLiteral("vanishing.CVX"));
+
+    ChooseFile dialog(target, setup == "vanishes");
+    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    if (command == "open")
+        f.w->mnuFileOpen->trigger();
+    else if (command == "saveas")
+        f.w->mnuFileSaveAs->trigger();
+    else
+        f.w->mnuFileSave->trigger();
+    noOverride.reset();
+    mode.reset();
+
+    const QString text = (command == "open" ? QStringLiteral("Unable To Open Map File.\r\n")
+                                            : QStringLiteral("Unable To Save Map File.\r\n"))
+        + target + QStringLiteral("\r\n") + reason;
+    QList<ShownBox> expected{FileErrorBox(text)};
+    if (command == "open")
+        expected.prepend(DiscardBox());
+    QCOMPARE(f.boxes.Shown(), expected);
+    QCOMPARE(f.boxes.Unexpected(), 0);
+    QCOMPARE(dialog.shown, command == "save" ? 0 : 1);
+
+    QVERIFY(iDmxMap == map);
+    QCOMPARE(sMapFile, file);
+    QCOMPARE(bMapChanged, true);
+    QCOMPARE(f.w->windowTitle(), title);
+    QCOMPARE(f.Text(3), QStringLiteral("D:06.4"));
+    QCOMPARE(f.w->cboDevAdd->ListIndex(), 4);
+    QCOMPARE(ReadBytes(current), currentBytes);
+    if (setup == "vanishes")
+        QVERIFY(!QFile::exists(target));
+    else if (!content.isNull())
+        QCOMPARE(ReadBytes(target), content);
+    // No half-written or temporary file left behind, no folder created.
+    QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), listing);
+    QCOMPARE(QDir(dir + QStringLiteral("/shut")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
+}
+
+// Each row: the size of the file opened. From 1028 bytes on, the first 1028 are the map
+// and a later Save replaces only those.
+void DiskFaultsTest::openBySize_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("0 bytes") << 0 << false;
+    QTest::newRow("1 byte") << 1 << false;
+    QTest::newRow("1027 bytes") << 1027 << false;
+    QTest::newRow("1028 bytes") << 1028 << true;
+    QTest::newRow("1029 bytes") << 1029 << true;
+    QTest::newRow("100000 bytes") << 100000 << true;
+}
+
+void DiskFaultsTest::openBySize()
+{
+    QFETCH(int, size);
+    QFETCH(bool, accepted);
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder();
+    const QString path = dir + QStringLiteral("/sized.CVX");
+    const QByteArray content = MapFileOfSize(size);
+    QCOMPARE(content.size(), size);
+    QVERIFY(WriteBytes(path, content));
+    const QString current = dir + QStringLiteral("/current.CVX");
+    sMapFile = current;
+    iDmxMap[9] = 12;
+    bMapChanged = true;
+    f.w->ShowScreen();
+    const MapTable edited = iDmxMap;
+
+    FileDialogScript dialogs({path});
+    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    f.w->mnuFileOpen->trigger();
+
+    QList<ShownBox> expected{DiscardBox()};
+    if (!accepted)
+        expected << FileErrorBox(QStringLiteral("Not A Valid Map File.\r\n") + path);
+    QCOMPARE(f.boxes.Shown(), expected);
+    QCOMPARE(f.boxes.Unexpected(), 0);
+    QCOMPARE(dialogs.Unexpected(), 0);
+    QCOMPARE(ReadBytes(path), content);
+    if (!accepted) {
+        QVERIFY(iDmxMap == edited);
+        QCOMPARE(sMapFile, current);
+        QCOMPARE(bMapChanged, true);
+        QCOMPARE(f.w->windowTitle(), kCaption + QStringLiteral("   ") + current);
+        QVERIFY(!QFile::exists(current));
+        return;
+    }
+    QVERIFY(iDmxMap == DiskMap());
+    QCOMPARE(sMapFile, path);
+    QCOMPARE(bMapChanged, false);
+    QCOMPARE(f.w->windowTitle(), kCaption + QStringLiteral("   ") + path);
+    QCOMPARE(f.w->cboDevAdd->ListIndex(), 2);
+    QCOMPARE(f.w->cboDevRange->ListIndex(), 6);
+    QCOMPARE(f.Text(0), QStringLiteral("D:04.2"));
+
+    // Save replaces the map and keeps whatever followed it.
+    iDmxMap[1] = 9;
+    bMapChanged = true;
+    const QByteArray saved = MapToBytes(iDmxMap);
+    f.boxes.Reset();
+    f.w->mnuFileSave->trigger();
+    QCOMPARE(f.boxes.Shown(), QList<ShownBox>());
+    const QByteArray now = ReadBytes(path);
+    QCOMPARE(now.size(), size);
+    QCOMPARE(now.left(1028), saved);
+    QVERIFY(now.mid(1028) == content.mid(1028));
+    QCOMPARE(bMapChanged, false);
+    QCOMPARE(sMapFile, path);
+}
+
+// A map file the user may write, in a folder where no new file may be made: Save writes
+// it in place, whole, as it would any other writable file.
+void DiskFaultsTest::saveOfAWritableFileInAFolderWithoutWritePermission()
+{
+    EditorFixture f;
+    const QString folder = f.home.WorkFolder() + QStringLiteral("/shared");
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/stage.CVX");
+    const QByteArray old = MapFileOfSize(1500);
+    QVERIFY(WriteBytes(path, old));
+    sMapFile = path;
+    iDmxMap[2] = 40;
+    bMapChanged = true;
+    const QByteArray saved = MapToBytes(iDmxMap);
+    {
+        TemporaryMode shut(folder, 0555);
+        NoPermissionOverride noOverride;
+        if (!shut.Ok() || !noOverride.Ok())
+            QSKIP("cannot take the permission away from this user");
+        f.w->mnuFileSave->trigger();
+    }
+    QCOMPARE(f.boxes.Shown(), QList<ShownBox>());
+    QCOMPARE(ReadBytes(path), saved + old.mid(1028));
+    QCOMPARE(bMapChanged, false);
+    QCOMPARE(sMapFile, path);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList({"stage.CVX"}));
+}
+
+// A plain file where the working folder belongs: reported once, the file left alone,
+// no settings written, and the editor still saves elsewhere.
+void DiskFaultsTest::startupWithAFileForTheWorkingFolder()
+{
+    TempHome home;
+    const QByteArray blocker("not a folder\n");
+    QVERIFY(WriteBytes(home.WorkFolder(), blocker));
+    MsgBoxScript boxes({platform::vbOK});
+    iComPort = 5;
+    frmCVDMXMap w;
+    w.ShowAndActivate();
+
+    QCOMPARE(boxes.Shown(), QList<ShownBox>({FolderErrorBox(home.WorkFolder())}));
+    QCOMPARE(boxes.Unexpected(), 0);
+    QCOMPARE(int(iComPort), 0);
+    QCOMPARE(ReadBytes(home.WorkFolder()), blocker);
+    QCOMPARE(QDir(home.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({"QRT Corvanta DMX Map"}));
+    QCOMPARE(w.windowTitle(), kNoneTitle);
+    QCOMPARE(bMapChanged, false);
+
+    const QString elsewhere = home.Path() + QStringLiteral("/elsewhere.CVX");
+    FileDialogScript dialogs({elsewhere});
+    w.cboDevAdd->SetListIndex(5);
+    QTest::mousePress(w.lblDimChan[0], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(w.cboDimChan->isVisible());
+    w.cboDimChan->SetListIndex(3);
+    QCOMPARE(iDmxMap[0], int16_t(2));
+    QCOMPARE(bMapChanged, true);
+    const QByteArray expected = MapToBytes(iDmxMap);
+    w.mnuFileSaveAs->trigger();
+    QCOMPARE(dialogs.Shown().size(), 1);
+    QCOMPARE(dialogs.Shown()[0].startName, home.WorkFolder() + QStringLiteral("/*.CVX"));
+    QCOMPARE(boxes.Shown().size(), 1);
+    QCOMPARE(ReadBytes(elsewhere), expected);
+    QCOMPARE(sMapFile, elsewhere);
+    QCOMPARE(bMapChanged, false);
+    QCOMPARE(w.windowTitle(), kCaption + QStringLiteral("   ") + elsewhere);
+}
+
+// A home folder that cannot take the working folder: reported, nothing written, and the
+// port chosen in the communications window holds for the rest of the run.
+void DiskFaultsTest::startupWithAnUnwritableHome()
+{
+    TempHome home;
+    TemporaryMode shut(home.Path(), 0555);
+    NoPermissionOverride noOverride;
+    if (!shut.Ok() || !noOverride.Ok())
+        QSKIP("cannot take the permission away from this user");
+    MsgBoxScript boxes({platform::vbOK});
+    iComPort = 5;
+    frmCVDMXMap w;
+    w.ShowAndActivate();
+
+    QCOMPARE(boxes.Shown(), QList<ShownBox>({FolderErrorBox(home.WorkFolder())}));
+    QCOMPARE(boxes.Unexpected(), 0);
+    QCOMPARE(int(iComPort), 0);
+    QCOMPARE(w.windowTitle(), kNoneTitle);
+    QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
+    QCOMPARE(bMapChanged, false);
+
+    int portOfTheLine = 0;
+    InCommWindow(w, [&](frmCVDMXMapComm &comm) {
+        comm.cboComPort->SetListIndex(3);
+        portOfTheLine = comm.comDev.CommPort();
+    });
+    QCOMPARE(int(iComPort), 3);
+    QCOMPARE(portOfTheLine, 4);
+    int shownAgain = -1;
+    InCommWindow(w, [&](frmCVDMXMapComm &comm) { shownAgain = comm.cboComPort->ListIndex(); });
+    QCOMPARE(shownAgain, 3);
+    QCOMPARE(int(iComPort), 3);
+    QCOMPARE(boxes.Shown().size(), 1);
+    QCOMPARE(QDir(home.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+// Ten megabytes of settings without the port key: start-up reads past them, takes port 1
+// and appends the key.
+void DiskFaultsTest::startupWithA10MBSettingsFile()
+{
+    TempHome home;
+    QByteArray settings;
+    settings.reserve(10 << 20);
+    while (settings.size() < (10 << 20))
+        settings += "; filler line of a settings file that grew without bound\n";
+    home.WriteSettings(settings);
+    MsgBoxScript boxes;
+    iComPort = 5;
+    QElapsedTimer clock;
+    clock.start();
+    frmCVDMXMap w;
+    w.ShowAndActivate();
+    QVERIFY2(clock.elapsed() < 60000, qPrintable(QStringLiteral("start-up took %1 ms").arg(clock.elapsed())));
+    QCOMPARE(int(iComPort), 0);
+    QCOMPARE(boxes.Shown().size(), 0);
+    QCOMPARE(w.windowTitle(), kNoneTitle);
+    QVERIFY(home.ReadSettings() == settings + "[Download]\nCom Port=1\n");
+}
+
+QTEST_MAIN(DiskFaultsTest)
+#include "test_diskfaults.moc"
