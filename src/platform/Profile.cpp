@@ -123,7 +123,8 @@ QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
         out.replace(l.start, l.end - l.start, keyLine);
     } else if (loc.section >= 0) {
         const Line &l = lines[loc.lastInSection];
-        const bool ended = l.next > l.end;
+        // A last line ending in a bare '\r' has no newline: the key must not join it.
+        const bool ended = text[l.next - 1] == '\n';
         out.insert(l.next, ended ? keyLine + eol : eol + keyLine + eol);
     } else {
         if (!out.isEmpty() && !out.endsWith('\n'))
