@@ -150,9 +150,9 @@ void SerialPort::Pump()
 {
     if (!fd_.Valid())
         return;
-    char buf[1024];
-    for (;;) {
-        const ssize_t n = ::read(fd_.Get(), buf, sizeof buf);
+    char buf[kReceiveBufferSize];
+    while (rx_.size() < kReceiveBufferSize) {
+        const ssize_t n = ::read(fd_.Get(), buf, size_t(kReceiveBufferSize - rx_.size()));
         if (n > 0) {
             rx_.append(buf, n);
             continue;

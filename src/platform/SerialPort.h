@@ -28,9 +28,13 @@ private:
 // A serial line on a POSIX terminal device: 38400 baud, 8 data bits, no parity,
 // 1 stop bit, raw, no flow control, used exclusively while open.
 // Received bytes are moved into a receive buffer of our own, so that a wait for
-// more bytes can block in poll() while some are already waiting.
+// more bytes can block in poll() while some are already waiting. Like the controller's
+// serial control, the buffer holds 1024 bytes; what does not fit waits in the driver, so a
+// device that floods the line cannot make the editor's memory grow.
 class SerialPort {
 public:
+    static constexpr int kReceiveBufferSize = 1024;
+
     SerialPort() = default;
     ~SerialPort() { Close(); }
     SerialPort(const SerialPort &) = delete;
@@ -53,9 +57,9 @@ public:
     // Writes every byte, waiting while the device is busy, then waits until sent.
     // Fails when the line goes away or cannot take all the bytes within two seconds.
     bool Output(const QByteArray &bytes);
-    // The number of received bytes waiting.
+    // The number of received bytes waiting (at most kReceiveBufferSize).
     int InBufferCount();
-    // All received bytes waiting; they are removed.
+    // All received bytes waiting in the receive buffer; they are removed.
     QByteArray Input();
     // Blocks in poll() until more bytes arrive or timeoutMs passes (0: does not block).
     // Returns false once the line has failed (device gone, read error).

@@ -24,6 +24,7 @@ private slots:
     void outputSendsEveryByteThroughFullBuffers();
     void outputGivesUpWhenNothingIsTaken();
     void inputReturnsAndRemovesEverythingWaiting();
+    void receiveBufferHolds1024BytesAndLosesNone();
     void waitForInputBlocksUntilMoreBytesOrTimeout();
     void lineGoneIsReported();
     void comPortDevice_data();
@@ -176,6 +177,27 @@ void TestSerialPort::inputReturnsAndRemovesEverythingWaiting()
     QCOMPARE(port.Input(), QByteArray("[0A1B]\r\n\x00\xff", 10));
     QCOMPARE(port.InBufferCount(), 0);
     QCOMPARE(port.Input(), QByteArray());
+}
+
+void TestSerialPort::receiveBufferHolds1024BytesAndLosesNone()
+{
+    PtyPair pty;
+    platform::SerialPort port;
+    QString reason;
+    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QByteArray flood(3000, '\0');
+    for (int i = 0; i < flood.size(); ++i)
+        flood[i] = char(i * 7);
+    pty.Write(flood);
+    QTRY_COMPARE(port.InBufferCount(), 1024);
+    QByteArray received = port.Input();
+    QCOMPARE(received.size(), 1024);
+    QTRY_COMPARE(port.InBufferCount(), 1024);
+    received += port.Input();
+    QTRY_COMPARE(port.InBufferCount(), 952);
+    received += port.Input();
+    QCOMPARE(received, flood);
+    QCOMPARE(port.InBufferCount(), 0);
 }
 
 void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
