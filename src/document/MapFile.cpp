@@ -41,19 +41,23 @@ QString SystemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Writes straight into a file that is not a regular file (a device, say), where a
-// replacement by rename would swap out the device node itself.
-MapFileError WriteInPlace(const QString &path, const QByteArray &bytes)
+// Writes bytes from the start of a file opened for writing, unbuffered, and closes it.
+MapFileError WriteOpened(QFile &f, const QByteArray &bytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {MapFileError::CannotSave, f.errorString()};
     if (f.write(bytes) != bytes.size() || !f.flush())
         return {MapFileError::CannotSave, f.errorString()};
     f.close();
     if (f.error() != QFileDevice::NoError)
         return {MapFileError::CannotSave, f.errorString()};
     return {};
+}
+
+// A save that succeeded leaves the map unchanged.
+MapFileError Saved(const MapFileError &result)
+{
+    if (result.kind == MapFileError::None)
+        bMapChanged = false;
+    return result;
 }
 
 } // namespace
@@ -86,11 +90,12 @@ MapFileError WriteMapFile()
 
     if (info.isDir())
         return {MapFileError::CannotSave, SystemReason(EISDIR)};
+    // A device, say: a replacement by rename would swap out the device node itself.
     if (info.exists() && !info.isFile()) {
-        const MapFileError error = WriteInPlace(path, bytes);
-        if (error.kind == MapFileError::None)
-            bMapChanged = false;
-        return error;
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return {MapFileError::CannotSave, f.errorString()};
+        return Saved(WriteOpened(f, bytes));
     }
 
     // Keep whatever a longer file holds after the map.
@@ -105,16 +110,19 @@ MapFileError WriteMapFile()
         bytes += tail;
     }
 
-    // The new file takes the old one's place only once it is complete. A writable file in
-    // a folder that takes no new file is written in place, as the user may do.
+    // The new file takes the old one's place only once it is complete.
     QSaveFile f(path);
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly))
-        return {MapFileError::CannotSave, f.errorString()};
+    if (!f.open(QIODevice::WriteOnly)) {
+        // A file the user may write in a folder that takes no new file cannot be replaced:
+        // its map is overwritten where it stands, which never shortens it.
+        QFile inPlace(path);
+        if (!info.isFile() || !inPlace.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            return {MapFileError::CannotSave, f.errorString()};
+        return Saved(WriteOpened(inPlace, bytes.left(kMapFileSize)));
+    }
     if (f.write(bytes) != bytes.size() || !f.commit())
         return {MapFileError::CannotSave, f.errorString()};
-    bMapChanged = false;
-    return {};
+    return Saved({});
 }
 
 } // namespace modCVDMXMap
