@@ -1,10 +1,13 @@
 #include "support/CliRun.h"
 
+#include "support/StallWatch.h"
+
 #include <QFile>
 
 CliRun RunCli(const QStringList &args, const std::function<void()> &childSetup)
 {
     CliRun run;
+    const StallWatch stalls;
     QProcess proc;
     if (childSetup)
         proc.setChildProcessModifier(childSetup);
@@ -18,5 +21,6 @@ CliRun RunCli(const QStringList &args, const std::function<void()> &childSetup)
     run.status = proc.exitCode();
     run.out = proc.readAllStandardOutput();
     run.err = proc.readAllStandardError();
+    run.stallMs = stalls.LongestMs();
     return run;
 }
