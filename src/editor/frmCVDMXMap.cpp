@@ -42,9 +42,13 @@ platform::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &
     return label;
 }
 
+// An 11-pixel font shows "Sequence Values" whole inside a 97-pixel button.
 QPushButton *Button(QWidget *parent, const QString &text, const QRect &geometry)
 {
     auto *button = new QPushButton(text, parent);
+    QFont font = parent->font();
+    font.setPixelSize(11);
+    button->setFont(font);
     button->setGeometry(geometry);
     button->hide();
     return button;

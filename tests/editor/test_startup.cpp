@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 using namespace modCVDMXMap;
 
@@ -21,7 +23,7 @@ private slots:
     void deviceListTexts_data();
     void deviceListTexts();
     void windowPlacementAndDesign();
-    void everyOutputTextFitsItsCell();
+    void everyTextFitsItsControl();
     void startupCreatesFolderAndSettings();
     void storedPortIsKept();
     void startupOrderAndNesting();
@@ -153,8 +155,9 @@ void StartupTest::windowPlacementAndDesign()
     QVERIFY(!w.windowIcon().isNull());
 }
 
-// The cell font must show every output text whole in a 41-pixel cell.
-void StartupTest::everyOutputTextFitsItsCell()
+// The fonts must show every output text whole in a 41-pixel cell and every range
+// button's caption inside its frame.
+void StartupTest::everyTextFitsItsControl()
 {
     EditorFixture f;
     const QFontMetrics metrics(f.w->lblDimChan[0]->font());
@@ -165,6 +168,16 @@ void StartupTest::everyOutputTextFitsItsCell()
     QVERIFY2(widest <= 41, qPrintable(QStringLiteral("widest output text is %1 px").arg(widest)));
     const QFontMetrics numbers(f.w->lblDMXChan[0]->font());
     QVERIFY(numbers.horizontalAdvance(QStringLiteral("888")) <= 33);
+    // The range buttons are 97 pixels wide: their captions must fit inside the frame.
+    for (QPushButton *button : {f.w->cmdMSClear, f.w->cmdMSCopy, f.w->cmdMSSeq}) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const int width = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(width <= contents.width(),
+                 qPrintable(QStringLiteral("\"%1\" is %2 px in %3 px").arg(button->text()).arg(width).arg(contents.width())));
+    }
 }
 
 void StartupTest::startupCreatesFolderAndSettings()
