@@ -132,7 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Require(gBoxes.first() == (reply.mid(1, 16) == kResetChecksum ? kComplete : kChecksumFault),
                 "the outcome does not follow the checksum reply");
     }
-    Require(controller.Commands() == ResetMapCommands().mid(0, fault ? firstShort + 1 : kCommands),
-            "the commands sent differ from the reset map's frames");
+    const QList<QByteArray> expected = ResetMapCommands().mid(0, fault ? firstShort + 1 : kCommands);
+    if (controller.Commands() != expected)
+        Fail(QStringLiteral("the commands sent differ from the reset map's frames (%1 expected, %2 received)")
+                 .arg(expected.size())
+                 .arg(controller.Commands().size())
+                 .toLatin1()
+                 .constData());
     return 0;
 }
