@@ -15,3 +15,7 @@ cmake --build build-asan -j"$(nproc)"
 cd build-asan
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j2
+
+# The libFuzzer targets, one minute each, from their seed corpora.
+cd ..
+scripts/fuzz.sh 60
