@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Proves that the Debian package installs and works on a clean Debian 12: installs it
+# with apt-get in a fresh bookworm root (dependencies from the mirror, no Recommends, so
+# Depends alone has to be enough), then runs each program there, down to a download of
+# the sample map to the simulator; last it adds xvfb to start the editor on an X server.
+# Needs root and the network; run by hand, not in CI.
+# Usage: sudo scripts/check-package.sh build-pkg/release/cvdmxmap_VERSION_ARCH.deb
+# The debootstrap root is kept in /var/tmp/cvdmx-bookworm and copied for every run.
+set -euo pipefail
+
+[ $# -eq 1 ] && [ -f "$1" ] || { echo "Usage: $0 cvdmxmap_VERSION_ARCH.deb" >&2; exit 2; }
+[ "$(id -u)" -eq 0 ] || { echo "$0: needs root (debootstrap, mount, chroot)" >&2; exit 2; }
+deb=$(realpath "$1")
+base=/var/tmp/cvdmx-bookworm
+root=$base-run
+archives=$base-archives
+sample=/usr/share/doc/cvdmxmap/samples/Stage.CVX
+sim_pid=""
+
+step() { printf '\n== %s (%ss)\n' "$*" "$SECONDS"; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# The URI this machine's apt uses for the bookworm suite.
+mirror() {
+  local f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && awk '$1 == "deb" { for (i = 2; i < NF; i++)
+      if ($i ~ /^[a-z]+:\/\// && $(i + 1) == "bookworm") { print $i; exit } }' "$f"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && awk -v RS= '/Suites:[^\n]*[ \t]bookworm([ \t\n]|$)/ {
+      if (match($0, /URIs:[ \t]*[^ \t\n]+/)) { split(substr($0, RSTART, RLENGTH), u, /[ \t]+/); print u[2]; exit } }' "$f"
+  done
+  return 0
+}
+
+# Xvfb may take a moment to let go of /dev after xvfb-run has stopped it.
+unmount_all() {
+  local m
+  for m in var/cache/apt/archives dev/pts dev proc; do
+    mountpoint -q "$root/$m" || continue
+    for _ in $(seq 50); do umount "$root/$m" 2>/dev/null && break; sleep 0.1; done
+    if mountpoint -q "$root/$m"; then umount -l "$root/$m"; fi
+  done
+}
+
+cleanup() {
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
+  unmount_all
+}
+trap cleanup EXIT
+
+# Runs a command inside the root with a bare environment, echoing it first.
+inside() {
+  echo "(chroot)# $*" >&2
+  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"
+}
+
+if [ ! -d "$base" ]; then
+  command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
+  url=$(mirror | head -n 1)
+  url=${url:-http://deb.debian.org/debian}
+  step "debootstrap --variant=minbase bookworm from $url"
+  rm -rf --one-file-system "$base.tmp"
+  debootstrap --variant=minbase bookworm "$base.tmp" "$url" >/dev/null
+  mv "$base.tmp" "$base"
+fi
+
+step "fresh copy of $base"
+unmount_all
+if grep -q " $root/" /proc/mounts; then fail "something is still mounted under $root"; fi
+rm -rf --one-file-system "$root"
+cp -a "$base" "$root"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp "$deb" "$root/tmp/"
+mkdir -p "$archives/partial"
+mount -t proc proc "$root/proc"
+mount --bind /dev "$root/dev"
+mount --bind /dev/pts "$root/dev/pts"
+mount --bind "$archives" "$root/var/cache/apt/archives"
+
+step "install"
+inside apt-get update -qq
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" \
+  | grep -E '^(Need to get|[0-9]+ upgraded|Setting up cvdmxmap)' || fail "apt-get install"
+inside dpkg-query -W -f='${Package} ${Version} ${Status}\n' cvdmxmap
+
+step "programs"
+inside cvdmxmap-cli --help
+inside cvdmxmap-cli checksum "$sample"
+inside cvdmx-sim --help | head -n 3
+inside test -f /usr/share/man/man1/cvdmxmap.1 -a -f /usr/share/applications/cvdmxmap.desktop
+
+step "editor start-up, offscreen"
+rc=0
+inside env QT_QPA_PLATFORM=offscreen timeout 5 cvdmxmap || rc=$?
+echo "exit status $rc"
+[ "$rc" -eq 124 ] || fail "cvdmxmap ended with $rc before the 5-second time-out"
+rc=0
+inside cvdmxmap || rc=$?
+echo "exit status $rc"
+[ "$rc" -eq 2 ] || fail "cvdmxmap without a display ended with $rc, not 2"
+
+step "download to the simulator"
+echo "(chroot)# cvdmx-sim --port COM1 --save /tmp/received.CVX > /tmp/sim.out &" >&2
+chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PATH=/usr/bin:/bin \
+  cvdmx-sim --port COM1 --save /tmp/received.CVX >"$root/tmp/sim.out" &
+sim_pid=$!
+for _ in $(seq 50); do [ -s "$root/tmp/sim.out" ] && break; sleep 0.1; done
+pts=$(head -n 1 "$root/tmp/sim.out")
+[ -n "$pts" ] || fail "the simulator printed no line"
+echo "simulator on $pts"
+inside cvdmxmap-cli download "$sample" --port "$pts"
+inside cvdmxmap-cli verify "$sample" --port COM1
+inside cvdmxmap-cli revision --port COM1
+kill -TERM "$sim_pid"
+wait "$sim_pid" || fail "the simulator ended with $?"
+sim_pid=""
+echo "simulator saw $(grep -c '^rx ' "$root/tmp/sim.out") commands"
+cmp -n 1024 "$root$sample" "$root/tmp/received.CVX" || fail "the simulator holds another map"
+echo "the simulator holds the sample's 512 entries"
+
+step "editor start-up on an X server (xcb), after adding xvfb"
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
+rc=0
+inside xvfb-run -a timeout 5 cvdmxmap || rc=$?
+echo "exit status $rc"
+[ "$rc" -eq 124 ] || fail "cvdmxmap on Xvfb ended with $rc before the 5-second time-out"
+
+step "all checks passed"
