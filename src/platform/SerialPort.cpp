@@ -184,9 +184,12 @@ bool SerialPort::WaitForInput(int timeoutMs)
 {
     if (!fd_.Valid())
         return false;
+    // Bytes that reached the driver since the caller last counted are new to it: waiting
+    // in poll() for yet more would miss them.
+    const qsizetype before = rx_.size();
     Pump();
-    if (!lineOk_)
-        return false;
+    if (!lineOk_ || rx_.size() > before)
+        return lineOk_;
     pollfd pfd{fd_.Get(), POLLIN, 0};
     const int r = ::poll(&pfd, 1, timeoutMs < 0 ? 0 : timeoutMs);
     Pump();

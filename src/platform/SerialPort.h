@@ -61,7 +61,8 @@ public:
     int InBufferCount();
     // All received bytes waiting in the receive buffer; they are removed.
     QByteArray Input();
-    // Blocks in poll() until more bytes arrive or timeoutMs passes (0: does not block).
+    // Returns at once when bytes arrived since the last count; otherwise blocks in poll()
+    // until more bytes arrive or timeoutMs passes (0: does not block).
     // Returns false once the line has failed (device gone, read error).
     bool WaitForInput(int timeoutMs);
     // False after a read, write or poll error on the open line.

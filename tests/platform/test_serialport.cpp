@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 #include <QtTest>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -224,6 +225,16 @@ void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
     writer.join();
     QVERIFY(sw.Read() < 4000);
     QCOMPARE(port.Input(), QByteArray("abc"));
+
+    // Bytes that reached the driver after the caller last counted are new to it too: the
+    // wait ends at once instead of blocking for more.
+    pty.Write("[01]");
+    pollfd pfd{port.Handle(), POLLIN, 0};
+    QCOMPARE(::poll(&pfd, 1, 5000), 1);
+    sw.Restart();
+    QVERIFY(port.WaitForInput(10000));
+    QVERIFY2(sw.Read() < 5000, qPrintable(QString::number(sw.Read())));
+    QCOMPARE(port.Input(), QByteArray("[01]"));
 }
 
 void TestSerialPort::lineGoneIsReported()
