@@ -63,6 +63,8 @@ void ProfileTest::write_data()
         << QByteArray("[Download]") << QByteArray("[Download]\nCom Port=5\n");
     QTest::newRow("section added after text without newline")
         << QByteArray("; hi\r\n[A]\r\nx=1") << QByteArray("; hi\r\n[A]\r\nx=1\r\n[Download]\r\nCom Port=5\r\n");
+    QTest::newRow("key after a header ending in a bare CR goes on a line of its own")
+        << QByteArray("[Download]\r") << QByteArray("[Download]\r\nCom Port=5\n");
     QTest::newRow("same value, same bytes")
         << QByteArray("[download]\n  COM PORT = 5  \n") << QByteArray("[download]\nCom Port=5\n");
 }
