@@ -12,18 +12,8 @@ build=build-fuzz
 targets=(mapfile settings download)
 
 # libclang-rt-14-dev holds libFuzzer's runtime and the sanitizer runtimes.
-packages=(cmake make clang-14 libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-packages.sh cmake make clang-14 libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins libgl-dev \
+  fonts-dejavu-core
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCVDMX_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null

@@ -9,15 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh build-pkg
 
 # dpkg-shlibdeps (dpkg-dev) and file let CPack add the C and C++ runtime to Depends.
-missing=()
-for p in dpkg-dev file; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-packages.sh dpkg-dev file
 
 release=build-pkg/release
 cmake -S . -B "$release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
