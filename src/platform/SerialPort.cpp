@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -44,28 +45,25 @@ bool ApplyLineSettings(int fd, QString *reason)
     return true;
 }
 
+// Waits until the driver has sent what it was given, within the time left of the write
+// limit: tcdrain() has no limit, and a wedged line would hold the program for as long as it
+// stays wedged. (The few bytes of a UART's own FIFO take milliseconds more.)
+bool DrainWithin(int fd, const Stopwatch &sinceWrite)
+{
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
+            return false;
+        if (queued == 0)
+            return true;
+        if (sinceWrite.Read() >= kWriteLimitMs)
+            return false;
+        const timespec pause{0, 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
 } // namespace
-
-UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept
-{
-    if (this != &other)
-        Reset(other.Release());
-    return *this;
-}
-
-int UniqueFd::Release()
-{
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void UniqueFd::Reset(int fd)
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
-}
 
 bool SerialPort::Open(const QString &device, QString *reason)
 {
@@ -101,6 +99,11 @@ void SerialPort::Close()
 {
     if (!fd_.Valid())
         return;
+    // What a failed line still holds would make close() wait for it, up to the driver's
+    // closing time (30 s). On a sound line Output has sent everything already, and a
+    // flush could drop bytes a pseudo-terminal's other end has yet to read.
+    if (!lineOk_)
+        ::tcflush(fd_.Get(), TCIOFLUSH);
     // A pseudo-terminal whose other end stays open would otherwise keep the flag.
     ::ioctl(fd_.Get(), TIOCNXCL);
     fd_.Reset();
@@ -141,7 +144,7 @@ bool SerialPort::Output(const QByteArray &bytes)
         }
         lineOk_ = false;
     }
-    if (lineOk_ && ::tcdrain(fd_.Get()) != 0 && errno != EINTR)
+    if (lineOk_ && !DrainWithin(fd_.Get(), sw))
         lineOk_ = false;
     return lineOk_;
 }

@@ -1,29 +1,11 @@
 #pragma once
+#include "platform/UniqueFd.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 
 namespace platform {
-
-// Owns one file descriptor and closes it.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd &&other) noexcept : fd_(other.Release()) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept;
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    int Release();
-    void Reset(int fd = -1);
-
-private:
-    int fd_ = -1;
-};
 
 // A serial line on a POSIX terminal device: 38400 baud, 8 data bits, no parity,
 // 1 stop bit, raw, no flow control, used exclusively while open.
@@ -48,14 +30,16 @@ public:
     // for a missing device, one that is not a terminal, one in use or without permission.
     bool Open(const QString &device, QString *reason);
     bool PortOpen() const { return fd_.Valid(); }
-    // Releases exclusive use, then closes. Nothing when the port is closed.
+    // Discards what a failed line still holds, releases exclusive use, then closes.
+    // Nothing when the port is closed.
     void Close();
 
     // Raises (or drops) DTR. A device without modem-control lines counts as success.
     bool SetDTREnable(bool on, QString *reason);
 
     // Writes every byte, waiting while the device is busy, then waits until sent.
-    // Fails when the line goes away or cannot take all the bytes within two seconds.
+    // Fails when the line goes away or cannot take and send all the bytes within two
+    // seconds of the call.
     bool Output(const QByteArray &bytes);
     // The number of received bytes waiting (at most kReceiveBufferSize).
     int InBufferCount();
