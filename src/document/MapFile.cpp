@@ -1,11 +1,6 @@
 #include "document/MapFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include <cerrno>
-#include <cstring>
+#include "platform/SafeFile.h"
 
 namespace modCVDMXMap {
 
@@ -34,95 +29,49 @@ std::optional<MapTable> MapFromBytes(const QByteArray &bytes)
     return map;
 }
 
-namespace {
-
-QString SystemReason(int error)
+MapFileContent ReadMap(const QString &path)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    MapFileContent content;
+    const std::optional<QByteArray> bytes = platform::ReadRegularFile(path, kMapFileSize, &content.error.reason);
+    if (!bytes) {
+        content.error.kind = MapFileError::CannotOpen;
+        return content;
+    }
+    const std::optional<MapTable> map = MapFromBytes(*bytes);
+    if (!map)
+        content.error.kind = MapFileError::NotValid;
+    else
+        content.map = *map;
+    return content;
 }
 
-// Writes bytes from the start of a file opened for writing, unbuffered, and closes it.
-MapFileError WriteOpened(QFile &f, const QByteArray &bytes)
+MapFileError WriteMap(const QString &path, const MapTable &map)
 {
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        return {MapFileError::CannotSave, f.errorString()};
-    f.close();
-    if (f.error() != QFileDevice::NoError)
-        return {MapFileError::CannotSave, f.errorString()};
-    return {};
+    const QByteArray bytes = MapToBytes(map);
+    MapFileError error;
+    // Whatever a longer file holds after the map stays.
+    const auto withTail = [&](const QByteArray &old) { return bytes + old.mid(kMapFileSize); };
+    if (!platform::RewriteFile(path, withTail, &error.reason))
+        error.kind = MapFileError::CannotSave;
+    return error;
 }
-
-// A save that succeeded leaves the map unchanged.
-MapFileError Saved(const MapFileError &result)
-{
-    if (result.kind == MapFileError::None)
-        bMapChanged = false;
-    return result;
-}
-
-} // namespace
 
 MapFileError ReadMapFile()
 {
-    const QString path = sMapFile;
-    if (QFileInfo(path).isDir())
-        return {MapFileError::CannotOpen, SystemReason(EISDIR)};
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {MapFileError::CannotOpen, f.errorString()};
-    const QByteArray bytes = f.read(kMapFileSize);
-    if (f.error() != QFileDevice::NoError)
-        return {MapFileError::CannotOpen, f.errorString()};
-    f.close();
-    const std::optional<MapTable> map = MapFromBytes(bytes);
-    if (!map)
-        return {MapFileError::NotValid, QString()};
-    iDmxMap = *map;
-    bMapChanged = false;
-    return {};
+    const MapFileContent content = ReadMap(sMapFile);
+    if (content.error.kind == MapFileError::None) {
+        iDmxMap = content.map;
+        bMapChanged = false;
+    }
+    return content.error;
 }
 
 MapFileError WriteMapFile()
 {
-    const QString path = sMapFile;
-    const QFileInfo info(path);
-    QByteArray bytes = MapToBytes(iDmxMap);
-
-    if (info.isDir())
-        return {MapFileError::CannotSave, SystemReason(EISDIR)};
-    // A device, say: a replacement by rename would swap out the device node itself.
-    if (info.exists() && !info.isFile()) {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return {MapFileError::CannotSave, f.errorString()};
-        return Saved(WriteOpened(f, bytes));
-    }
-
-    // Keep whatever a longer file holds after the map.
-    if (info.exists() && info.size() > kMapFileSize) {
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly))
-            return {MapFileError::CannotSave, old.errorString()};
-        old.seek(kMapFileSize);
-        const QByteArray tail = old.readAll();
-        if (old.error() != QFileDevice::NoError)
-            return {MapFileError::CannotSave, old.errorString()};
-        bytes += tail;
-    }
-
-    // The new file takes the old one's place only once it is complete.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        // A file the user may write in a folder that takes no new file cannot be replaced:
-        // its map is overwritten where it stands, which never shortens it.
-        QFile inPlace(path);
-        if (!info.isFile() || !inPlace.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-            return {MapFileError::CannotSave, f.errorString()};
-        return Saved(WriteOpened(inPlace, bytes.left(kMapFileSize)));
-    }
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        return {MapFileError::CannotSave, f.errorString()};
-    return Saved({});
+    const MapFileError error = WriteMap(sMapFile, iDmxMap);
+    if (error.kind == MapFileError::None)
+        bMapChanged = false;
+    return error;
 }
 
 } // namespace modCVDMXMap

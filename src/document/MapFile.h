@@ -11,8 +11,6 @@ namespace modCVDMXMap {
 
 constexpr int kMapFileSize = 2 * kEntries;
 
-using MapTable = std::array<int16_t, kEntries>;
-
 QByteArray MapToBytes(const MapTable &map);
 // The table held in the first 1028 bytes, or nothing when there are fewer or the device
 // address or range entry lies outside 0..15.
@@ -24,10 +22,22 @@ struct MapFileError {
     QString reason; // the system's words, for CannotOpen and CannotSave
 };
 
-// Loads the whole table from the file named by sMapFile. On failure nothing changes.
+// What reading a map file gave: the table, or why there is none.
+struct MapFileContent {
+    MapFileError error;
+    MapTable map{};
+};
+
+// Reads the table from the map file at path. Only a regular file is read.
+MapFileContent ReadMap(const QString &path);
+// Stores the table in the map file at path: its first 1028 bytes are replaced and a
+// longer file keeps the rest. Afterwards the file holds either the whole new map or
+// exactly its old bytes, and keeps its links, owner, group and mode.
+MapFileError WriteMap(const QString &path, const MapTable &map);
+
+// The document's file commands: ReadMap and WriteMap on sMapFile and iDmxMap. Success
+// clears bMapChanged; on failure nothing changes.
 MapFileError ReadMapFile();
-// Stores the whole table into the file named by sMapFile: the first 1028 bytes are
-// replaced, a longer file keeps the rest. The old file stays whole when writing fails.
 MapFileError WriteMapFile();
 
 } // namespace modCVDMXMap

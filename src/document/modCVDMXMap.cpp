@@ -4,7 +4,7 @@
 
 namespace modCVDMXMap {
 
-std::array<int16_t, kEntries> iDmxMap{};
+MapTable iDmxMap{};
 bool bMapChanged = false;
 int16_t iComPort = 0;
 QString sMainCaption;

@@ -15,7 +15,9 @@ constexpr int16_t kNoOutput = 255;
 
 // Entries 0..511: channels 1..512 (255 no output, 0..63 output offset);
 // 512: device address list index; 513: device range list index.
-extern std::array<int16_t, kEntries> iDmxMap;
+using MapTable = std::array<int16_t, kEntries>;
+
+extern MapTable iDmxMap;
 extern bool bMapChanged;
 extern int16_t iComPort;     // 0 = COM1 .. 7 = COM8
 extern QString sMainCaption; // the main window's designed caption

@@ -8,7 +8,7 @@
 // The controller's command frames and the map checksum, as plain functions.
 namespace dmxlink {
 
-using MapTable = std::array<int16_t, modCVDMXMap::kEntries>;
+using MapTable = modCVDMXMap::MapTable;
 
 constexpr int kBlocks = 8;
 constexpr int kBlockEntries = 64;

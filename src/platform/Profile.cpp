@@ -1,6 +1,9 @@
 #include "platform/Profile.h"
 
-#include <QFile>
+#include "platform/FolderLock.h"
+#include "platform/SafeFile.h"
+
+#include <QFileInfo>
 #include <limits>
 #include <vector>
 
@@ -151,12 +154,12 @@ long long ProfileInt(const QByteArray &value)
 
 namespace {
 
+// A file that cannot be read (missing, unreadable, a pipe or anything but a regular
+// file) reads as empty of keys.
 std::optional<QByteArray> ReadAll(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return f.readAll();
+    QString reason;
+    return ReadRegularFile(path, -1, &reason);
 }
 
 } // namespace
@@ -185,23 +188,14 @@ QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
+    // The editor, the command-line tool and the simulator all rewrite this file: one of
+    // them at a time reads it, changes its line and puts it back.
+    const FolderLock lock(QFileInfo(path).absolutePath());
+    if (!lock.Held())
         return false;
-    const QByteArray text = f.readAll();
-    const QByteArray updated = ProfileWithValue(text, section, key, value);
-    if (updated == text)
-        return true;
-    // Rewrite from the first byte that differs, so a file that cannot grow keeps its start.
-    int from = 0;
-    while (from < text.size() && from < updated.size() && text[from] == updated[from])
-        ++from;
-    if (!f.seek(from))
-        return false;
-    const QByteArray tail = updated.mid(from);
-    if (f.write(tail) != tail.size() || !f.resize(updated.size()))
-        return false;
-    return f.flush();
+    QString reason;
+    return RewriteFile(
+        path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); }, &reason);
 }
 
 } // namespace platform

@@ -26,8 +26,10 @@ long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
                                long long defaultValue, const QString &path);
 QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key,
                                    const QByteArray &defaultValue, const QString &path);
-// Creates the file, the section and the key as needed. Returns false when the file
-// cannot be read or written.
+// Creates the file, the section and the key as needed. The file then holds either its old
+// bytes or the complete new text, and the read-modify-write is done under a lock on its
+// folder shared by every program that writes it. Returns false when the file cannot be
+// read or written, or is not a regular file (such a file is never written).
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &path);
 

@@ -1,11 +1,20 @@
 // Map files byte for byte, and what reading and writing do with bad files.
 #include "document/MapFile.h"
+#include "support/DiskFault.h"
+#include "support/FileAccess.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+#include <optional>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace modCVDMXMap;
 
@@ -54,6 +63,8 @@ private slots:
     void unwritableFilesAreRefused_data();
     void unwritableFilesAreRefused();
     void failedSaveLeavesTheOldFileWhole();
+    void saveKeepsTheFilesIdentity_data();
+    void saveKeepsTheFilesIdentity();
 };
 
 void MapFileTest::resetMapBytes()
@@ -159,6 +170,7 @@ void MapFileTest::unreadableFilesAreRefused_data()
     QTest::newRow("missing") << "missing.CVX" << "No such file or directory";
     QTest::newRow("a folder") << "folder.CVX" << "Is a directory";
     QTest::newRow("in a missing folder") << "nowhere/x.CVX" << "No such file or directory";
+    QTest::newRow("a named pipe") << "pipe.CVX" << "Not a regular file";
 }
 
 void MapFileTest::unreadableFilesAreRefused()
@@ -167,6 +179,8 @@ void MapFileTest::unreadableFilesAreRefused()
     QFETCH(QString, reason);
     TempHome home;
     QDir(home.Path()).mkdir(QStringLiteral("folder.CVX"));
+    QCOMPARE(::mkfifo(QFile::encodeName(home.Path() + QStringLiteral("/pipe.CVX")).constData(), 0600), 0);
+    const HangGuard guard(20);
     ClearMap();
     iDmxMap[0] = 1;
     const MapTable before = iDmxMap;
@@ -181,7 +195,8 @@ void MapFileTest::unwritableFilesAreRefused_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("full disk") << "/dev/full" << "No space left on device";
+    QTest::newRow("a named pipe") << "@/pipe.CVX" << "Not a regular file";
+    QTest::newRow("a device") << "/dev/null" << "Not a regular file";
     QTest::newRow("a folder") << "@/folder.CVX" << "Is a directory";
     QTest::newRow("missing folder") << "@/nowhere/x.CVX" << QString();
 }
@@ -192,6 +207,8 @@ void MapFileTest::unwritableFilesAreRefused()
     QFETCH(QString, reason);
     TempHome home;
     QDir(home.Path()).mkdir(QStringLiteral("folder.CVX"));
+    QCOMPARE(::mkfifo(QFile::encodeName(home.Path() + QStringLiteral("/pipe.CVX")).constData(), 0600), 0);
+    const HangGuard guard(20);
     path.replace(QLatin1Char('@'), home.Path());
     ClearMap();
     bMapChanged = true;
@@ -205,24 +222,152 @@ void MapFileTest::unwritableFilesAreRefused()
     QVERIFY(!QFile::exists(home.Path() + QStringLiteral("/nowhere")));
 }
 
-// A save that cannot complete leaves the file that was there, byte for byte.
+// A save that cannot complete leaves the file that was there, byte for byte, with its
+// tail; a read-only file is refused although its folder would let it be replaced.
 void MapFileTest::failedSaveLeavesTheOldFileWhole()
 {
-    if (::geteuid() == 0)
-        QSKIP("root may write into read-only folders");
     TempHome home;
-    const QString folder = home.Path() + QStringLiteral("/locked");
-    QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/good.CVX");
+    const QString path = home.Path() + QStringLiteral("/good.CVX");
     const QByteArray good = MapToBytes(KnownMap()) + QByteArray("tail");
     WriteBytes(path, good);
-    QFile::setPermissions(path, QFile::ReadOwner);
+    const ReadOnlyFile readOnly(path);
+    QVERIFY(readOnly.Ok());
     ClearMap();
     bMapChanged = true;
     sMapFile = path;
-    QCOMPARE(WriteMapFile().kind, MapFileError::CannotSave);
+    const MapFileError error = WriteMapFile();
+    QCOMPARE(error.kind, MapFileError::CannotSave);
+    QCOMPARE(error.reason, ::geteuid() == 0 ? QStringLiteral("Operation not permitted") : QStringLiteral("Permission denied"));
     QCOMPARE(ReadBytes(path), good);
     QCOMPARE(bMapChanged, true);
+    QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"good.CVX"}));
+}
+
+namespace {
+
+struct Identity {
+    ino_t inode;
+    nlink_t links;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    QByteArray attribute; // user.cvdmx, empty when none
+};
+
+Identity IdentityOf(const QString &path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    char value[64] = {};
+    const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), "user.cvdmx", value, sizeof value);
+    return {st.st_ino, st.st_nlink, st.st_uid, st.st_gid, mode_t(st.st_mode & 07777),
+            n > 0 ? QByteArray(value, int(n)) : QByteArray()};
+}
+
+// Switches the file-system identity of the calling thread to another user with the given
+// groups, as that user's own process would be: root drops its permission override with it.
+class AsUser {
+public:
+    AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups)
+    {
+        oldGroups_.resize(size_t(::getgroups(0, nullptr)));
+        ::getgroups(int(oldGroups_.size()), oldGroups_.data());
+        // The raw calls change this thread only; the C library's would change every thread.
+        ok_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
+        ::setfsgid(gid);
+        ::setfsuid(uid);
+    }
+    ~AsUser()
+    {
+        ::setfsuid(0);
+        ::setfsgid(0);
+        ::syscall(SYS_setgroups, oldGroups_.size(), oldGroups_.data());
+    }
+    bool Ok() const { return ok_ && ::setfsuid(uid_t(-1)) != 0; }
+
+private:
+    std::vector<gid_t> oldGroups_;
+    bool ok_ = false;
+};
+
+} // namespace
+
+// Each row: how the map file stands before the save, and who saves it. Afterwards it holds
+// the new map under every name it had, with the same owner, group, mode and attributes.
+void MapFileTest::saveKeepsTheFilesIdentity_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::newRow("second hard link") << "hard link";
+    QTest::newRow("reached through a symbolic link") << "symbolic link";
+    QTest::newRow("mode 0640") << "mode";
+    QTest::newRow("extended attribute") << "attribute";
+    if (::geteuid() == 0) {
+        QTest::newRow("another user's group-writable file, saved by a group member") << "group member";
+        QTest::newRow("root saves another user's file") << "root";
+    }
+}
+
+void MapFileTest::saveKeepsTheFilesIdentity()
+{
+    QFETCH(QString, setup);
+    TempHome home;
+    QVERIFY(QFile::setPermissions(home.Path(), QFileDevice::Permissions(0x7777)));
+    const QString path = home.Path() + QStringLiteral("/shared.CVX");
+    const QString other = home.Path() + QStringLiteral("/other name.CVX");
+    const QByteArray old = MapToBytes(KnownMap()) + QByteArray("tail");
+    WriteBytes(path, old);
+    QString saved = path;
+    if (setup == "hard link")
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    if (setup == "symbolic link") {
+        QVERIFY(QFile::link(QStringLiteral("shared.CVX"), other));
+        saved = other;
+    }
+    if (setup == "mode")
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+    if (setup == "attribute")
+        QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.cvdmx", "stage left", 10, 0), 0);
+    if (setup == "group member" || setup == "root") {
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 1001, 2000), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+    }
+    const Identity before = IdentityOf(path);
+
+    ClearMap();
+    iDmxMap[5] = 63;
+    const QByteArray expected = MapToBytes(iDmxMap) + QByteArray("tail");
+    {
+        std::optional<AsUser> user;
+        if (setup == "group member") {
+            user.emplace(1002, 1002, std::vector<gid_t>{1002, 2000});
+            QVERIFY(user->Ok());
+        }
+        const MapFileError error = WriteMap(saved, iDmxMap);
+        QCOMPARE(error.reason, QString());
+        QCOMPARE(error.kind, MapFileError::None);
+    }
+    QCOMPARE(ReadBytes(path), expected);
+    const Identity after = IdentityOf(path);
+    QCOMPARE(after.links, before.links);
+    QCOMPARE(after.owner, before.owner);
+    QCOMPARE(after.group, before.group);
+    QCOMPARE(after.mode, before.mode);
+    QCOMPARE(after.attribute, before.attribute);
+    if (setup == "hard link")
+        QCOMPARE(ReadBytes(other), expected);
+    if (setup == "symbolic link")
+        QVERIFY(QFileInfo(other).isSymLink());
+
+    // The owner saves next, as before the group member did.
+    if (setup == "group member") {
+        iDmxMap[6] = 62;
+        AsUser owner(1001, 2000, {2000});
+        QVERIFY(owner.Ok());
+        QCOMPARE(WriteMap(path, iDmxMap).kind, MapFileError::None);
+        QCOMPARE(ReadBytes(path), MapToBytes(iDmxMap) + QByteArray("tail"));
+    }
+    QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+             setup == "hard link" || setup == "symbolic link" ? 2 : 1);
 }
 
 QTEST_GUILESS_MAIN(MapFileTest)

@@ -1,12 +1,21 @@
 // Settings files that are damaged, huge, oddly written or protected: the port start-up
 // takes from them, and that writing the port changes the port line and nothing else.
 #include "document/modCVDMXMap.h"
+#include "platform/Profile.h"
+#include "support/DiskFault.h"
 #include "support/FileAccess.h"
 #include "support/TempHome.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace modCVDMXMap;
 
@@ -56,6 +65,11 @@ private slots:
     void startUpThenSave();
     void protectedSettingsFile_data();
     void protectedSettingsFile();
+    void startUpOnAFullDisk_data();
+    void startUpOnAFullDisk();
+    void namedPipeIsNeitherReadNorWritten();
+    void linkIsFollowedAndModeKept();
+    void concurrentWritersLoseNoKey();
 };
 
 // Each row: the file before start-up, the port index start-up ends with, the file after
@@ -211,6 +225,150 @@ void SettingsFaultsTest::protectedSettingsFile()
     noOverride.reset();
     mode.reset();
     QCOMPARE(home.ReadSettings(), bytes);
+}
+
+// Each row: the fault (a full file system, or a file-size limit one byte short of the new
+// text) and whether the settings file's folder takes new files. Start-up must add
+// "Com Port=1" to the [Download] section, which stands before [Ports]: the file grows in
+// its middle and needs one more block. It stays as it was, and start-up goes on with
+// port 1. Without a fault, a folder that takes no new file has the file rewritten where
+// it stands.
+void SettingsFaultsTest::startUpOnAFullDisk_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("shutFolder");
+    if (FullFileSystem::Possible()) {
+        QTest::newRow("full disk") << "full" << false;
+        QTest::newRow("full disk, folder takes no new file") << "full" << true;
+    }
+    QTest::newRow("size limit") << "limit" << false;
+    QTest::newRow("size limit, folder takes no new file") << "limit" << true;
+    QTest::newRow("no fault, folder takes no new file: rewritten in place") << "" << true;
+}
+
+void SettingsFaultsTest::startUpOnAFullDisk()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, shutFolder);
+    std::optional<FullFileSystem> disk;
+    if (fault == "full") {
+        disk.emplace();
+        QVERIFY(disk->Ok());
+    }
+    TempHome home(disk ? disk->Path() : QString());
+    // 4090 bytes: the added line needs a block the file does not have yet.
+    const QByteArray sections = "[Download]\n[Ports]\nCOM1=/dev/ttyUSB0\n";
+    const QByteArray comment = "; " + QByteArray(4090 - sections.size() - 3, '-') + "\n";
+    const QByteArray before = comment + sections;
+    const QByteArray grown = comment + "[Download]\nCom Port=1\n[Ports]\nCOM1=/dev/ttyUSB0\n";
+    QCOMPARE(before.size(), 4090);
+    home.WriteSettings(before);
+    struct stat old {};
+    QCOMPARE(::stat(QFile::encodeName(home.SettingsFile()).constData(), &old), 0);
+
+    std::optional<TemporaryMode> shut;
+    std::optional<NoPermissionOverride> noOverride;
+    if (shutFolder) {
+        shut.emplace(home.WorkFolder(), 0555u);
+        noOverride.emplace();
+        QVERIFY(shut->Ok() && noOverride->Ok());
+    }
+    std::optional<FileSizeLimit> limit;
+    if (disk)
+        QVERIFY(disk->Fill());
+    if (fault == "limit")
+        limit.emplace(long(grown.size()) - 1);
+
+    iComPort = 42;
+    StartUp();
+    limit.reset();
+    noOverride.reset();
+    shut.reset();
+
+    QCOMPARE(int(iComPort), 0);
+    QCOMPARE(home.ReadSettings(), fault.isEmpty() ? grown : before);
+    QCOMPARE(QDir(home.WorkFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({"QRT Corvanta DMX Map.ini"}));
+    struct stat now {};
+    QCOMPARE(::stat(QFile::encodeName(home.SettingsFile()).constData(), &now), 0);
+    if (shutFolder)
+        QCOMPARE(now.st_ino, old.st_ino);
+}
+
+// A named pipe where the settings file belongs reads as no file and is never written:
+// start-up takes port 1 at once instead of waiting for a writer, and the pipe stays.
+void SettingsFaultsTest::namedPipeIsNeitherReadNorWritten()
+{
+    TempHome home;
+    QVERIFY(QDir().mkpath(home.WorkFolder()));
+    QCOMPARE(::mkfifo(QFile::encodeName(home.SettingsFile()).constData(), 0600), 0);
+    const HangGuard guard(20);
+    iComPort = 42;
+    StartUp();
+    QCOMPARE(int(iComPort), 0);
+    iComPort = 5;
+    SaveSettings();
+    struct stat st {};
+    QCOMPARE(::lstat(QFile::encodeName(home.SettingsFile()).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+    QCOMPARE(QDir(home.WorkFolder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1);
+}
+
+// A settings file that is a symbolic link: the file it points to gets the new text, the
+// link stays a link, and the file keeps its mode.
+void SettingsFaultsTest::linkIsFollowedAndModeKept()
+{
+    TempHome home;
+    QVERIFY(QDir().mkpath(home.WorkFolder()));
+    const QString real = home.Path() + QStringLiteral("/shared.ini");
+    QFile f(real);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("; kept\n[Download]\nCom Port=3\n");
+    f.close();
+    QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    QVERIFY(QFile::link(real, home.SettingsFile()));
+    iComPort = 6;
+    SaveSettings();
+    QVERIFY(QFileInfo(home.SettingsFile()).isSymLink());
+    QCOMPARE(home.ReadSettings(), QByteArray("; kept\n[Download]\nCom Port=7\n"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, 0640u);
+}
+
+// Several programs rewriting the settings file at once, each its own key, many times:
+// every key is there at the end with its last value. Without one lock across each
+// read-modify-write, one program's write undoes another's.
+void SettingsFaultsTest::concurrentWritersLoseNoKey()
+{
+    TempHome home;
+    home.WriteSettings("[Download]\nCom Port=1\n");
+    constexpr int kWriters = 4;
+    constexpr int kRounds = 40;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int r = 1; r <= kRounds; ++r)
+                ok = platform::WritePrivateProfileString("Ports", "COM" + QByteArray::number(w + 1),
+                                                         "/dev/round" + QByteArray::number(r), home.SettingsFile())
+                    && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const QByteArray text = home.ReadSettings();
+    QCOMPARE(platform::ProfileValue(text, "Download", "Com Port"), std::optional<QByteArray>("1"));
+    for (int w = 0; w < kWriters; ++w)
+        QCOMPARE(platform::ProfileValue(text, "Ports", "COM" + QByteArray::number(w + 1)),
+                 std::optional<QByteArray>("/dev/round" + QByteArray::number(kRounds)));
 }
 
 QTEST_GUILESS_MAIN(SettingsFaultsTest)

@@ -5,15 +5,19 @@
 #include "document/MapFile.h"
 #include "link/frmCVDMXMapComm.h"
 #include "platform/FileDialog.h"
+#include "support/DiskFault.h"
 #include "support/FileAccess.h"
 #include "support/FileDialogScript.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace modCVDMXMap;
 
@@ -111,6 +115,8 @@ private slots:
     void refusedCommandLosesNothing();
     void openBySize_data();
     void openBySize();
+    void saveOnAFullDisk_data();
+    void saveOnAFullDisk();
     void saveOfAWritableFileInAFolderWithoutWritePermission();
     void startupWithAFileForTheWorkingFolder();
     void startupWithAnUnwritableHome();
@@ -129,7 +135,9 @@ void DiskFaultsTest::refusedCommandLosesNothing_data()
 
     const QByteArray map = MapFileOfSize(1028);
     const QByteArray longMap = MapFileOfSize(100000);
-    const QString readOnly = QStringLiteral("Existing file @ is not writable");
+    // Root meets the immutable attribute, anyone else the mode bits.
+    const QString readOnly = ::geteuid() == 0 ? QStringLiteral("Operation not permitted")
+                                              : QStringLiteral("Permission denied");
     QTest::newRow("save: read-only map file")
         << "save" << "@/locked.CVX" << "read-only" << map << readOnly;
     QTest::newRow("save: read-only map file of 100000 bytes")
@@ -140,8 +148,9 @@ void DiskFaultsTest::refusedCommandLosesNothing_data()
         << "saveas" << "@/missing/new.CVX" << "" << QByteArray() << "No such file or directory";
     QTest::newRow("save as: into a folder without write permission")
         << "saveas" << "@/shut/new.CVX" << "shut folder" << QByteArray() << "Permission denied";
-    QTest::newRow("save as: /dev/full")
-        << "saveas" << "/dev/full" << "" << QByteArray() << "No space left on device";
+    QTest::newRow("save as: a named pipe") << "saveas" << "@/pipe.CVX" << "fifo" << QByteArray() << "Not a regular file";
+    QTest::newRow("save as: a device") << "saveas" << "/dev/null" << "" << QByteArray() << "Not a regular file";
+    QTest::newRow("open: a named pipe") << "open" << "@/pipe.CVX" << "fifo" << QByteArray() << "Not a regular file";
     QTest::newRow("open: a folder") << "open" << "@/folder.CVX" << "folder" << QByteArray() << "Is a directory";
     QTest::newRow("open: no read permission")
         << "open" << "@/secret.CVX" << "unreadable" << map << "Permission denied";
@@ -167,6 +176,10 @@ void DiskFaultsTest::refusedCommandLosesNothing()
         QVERIFY(QDir(dir).mkdir(QStringLiteral("folder.CVX")));
     if (setup == "shut folder")
         QVERIFY(QDir(dir).mkdir(QStringLiteral("shut")));
+    if (setup == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    // Nothing may wait on a pipe that nobody writes or reads.
+    const HangGuard guard(20);
 
     // The document before the command: titled, edited, shown.
     const QString current = dir + QStringLiteral("/current.CVX");
@@ -233,6 +246,8 @@ void DiskFaultsTest::refusedCommandLosesNothing()
     QCOMPARE(ReadBytes(current), currentBytes);
     if (setup == "vanishes")
         QVERIFY(!QFile::exists(target));
+    else if (setup == "fifo")
+        QVERIFY(QFileInfo(target).exists() && !QFileInfo(target).isFile());
     else if (!content.isNull())
         QCOMPARE(ReadBytes(target), content);
     // No half-written or temporary file left behind, no folder created.
@@ -312,6 +327,96 @@ void DiskFaultsTest::openBySize()
     QVERIFY(now.mid(1028) == content.mid(1028));
     QCOMPARE(bMapChanged, false);
     QCOMPARE(sMapFile, path);
+}
+
+// Each row: the fault the save meets (a full file system, or a file-size limit of 1 KiB
+// on a file in an ordinary folder), the file saved over ("map": 1028 bytes, "tail": 2000
+// bytes, "linked": 1028 bytes with a second hard link, "new": none yet, through Save As)
+// and the reason reported; none when the save must succeed.
+void DiskFaultsTest::saveOnAFullDisk_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    const QString full = QStringLiteral("No space left on device");
+    const QString tooLarge = QStringLiteral("File too large");
+    if (FullFileSystem::Possible()) {
+        QTest::newRow("full disk: 1028-byte map") << "full" << "map" << full;
+        QTest::newRow("full disk: map with a tail") << "full" << "tail" << full;
+        // Rewritten where it stands, over blocks it already has.
+        QTest::newRow("full disk: hard-linked map is saved in place") << "full" << "linked" << QString();
+        QTest::newRow("full disk: new file") << "full" << "new" << full;
+    }
+    QTest::newRow("size limit: 1028-byte map") << "limit" << "map" << tooLarge;
+    QTest::newRow("size limit: map with a tail") << "limit" << "tail" << tooLarge;
+    QTest::newRow("size limit: hard-linked map") << "limit" << "linked" << tooLarge;
+    QTest::newRow("size limit: new file") << "limit" << "new" << tooLarge;
+}
+
+void DiskFaultsTest::saveOnAFullDisk()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    EditorFixture f;
+    std::optional<FullFileSystem> disk;
+    if (fault == "full") {
+        disk.emplace();
+        QVERIFY(disk->Ok());
+    }
+    const QString dir = disk ? disk->Path() : f.home.WorkFolder();
+    const QString path = dir + QStringLiteral("/stage.CVX");
+    const QString other = dir + QStringLiteral("/other.CVX");
+    const QByteArray old = file == "new" ? QByteArray() : MapFileOfSize(file == "tail" ? 2000 : 1028);
+    if (file != "new")
+        QVERIFY(WriteBytes(path, old));
+    if (file == "linked")
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+
+    // An edited map, titled with the file, or untitled for a save into a new file.
+    sMapFile = file == "new" ? kNoFile : path;
+    iDmxMap[3] = 7;
+    SetDevAdd(4);
+    bMapChanged = true;
+    f.w->ShowScreen();
+    const MapTable map = iDmxMap;
+    const QString title = f.w->windowTitle();
+
+    std::optional<FileSizeLimit> limit;
+    if (disk)
+        QVERIFY(disk->Fill());
+    else
+        limit.emplace(1024);
+    const QStringList listing = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    ChooseFile dialog(path, false);
+    f.boxes.Answer({platform::vbOK});
+    f.w->mnuFileSave->trigger();
+    limit.reset();
+
+    QCOMPARE(dialog.shown, file == "new" ? 1 : 0);
+    QCOMPARE(f.boxes.Unexpected(), 0);
+    QVERIFY(iDmxMap == map);
+    if (reason.isEmpty()) {
+        QCOMPARE(f.boxes.Shown(), QList<ShownBox>());
+        QCOMPARE(ReadBytes(path), MapToBytes(map) + old.mid(1028));
+        if (file == "linked")
+            QCOMPARE(ReadBytes(other), ReadBytes(path));
+        QCOMPARE(bMapChanged, false);
+        return;
+    }
+    QCOMPARE(f.boxes.Shown(), QList<ShownBox>({FileErrorBox(QStringLiteral("Unable To Save Map File.\r\n") + path
+                                                             + QStringLiteral("\r\n") + reason)}));
+    QCOMPARE(bMapChanged, true);
+    QCOMPARE(sMapFile, file == "new" ? kNoFile : path);
+    QCOMPARE(f.w->windowTitle(), title);
+    if (file == "new")
+        QVERIFY(!QFile::exists(path));
+    else
+        QCOMPARE(ReadBytes(path), old);
+    if (file == "linked")
+        QCOMPARE(ReadBytes(other), old);
+    // No half-written or temporary file left behind.
+    QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), listing);
 }
 
 // A map file the user may write, in a folder where no new file may be made: Save writes

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 
-TempHome::TempHome() : oldHome_(qgetenv("HOME"))
+TempHome::TempHome(const QString &parent)
+    : dir_(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/home-XXXXXX") : parent + QStringLiteral("/home-XXXXXX")),
+      oldHome_(qgetenv("HOME"))
 {
     qputenv("HOME", QFile::encodeName(dir_.path()));
 }

@@ -3,10 +3,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points HOME at a fresh temporary folder for the lifetime of the object.
+// Points HOME at a fresh temporary folder for the lifetime of the object, made in the
+// system's temporary folder or in parent.
 class TempHome {
 public:
-    TempHome();
+    explicit TempHome(const QString &parent = QString());
     ~TempHome();
     TempHome(const TempHome &) = delete;
     TempHome &operator=(const TempHome &) = delete;

@@ -7,11 +7,10 @@ namespace cli {
 std::optional<dmxlink::MapTable> ReadMap(const QString &path)
 {
     using modCVDMXMap::MapFileError;
-    modCVDMXMap::sMapFile = path;
-    const MapFileError error = modCVDMXMap::ReadMapFile();
-    switch (error.kind) {
+    const modCVDMXMap::MapFileContent content = modCVDMXMap::ReadMap(path);
+    switch (content.error.kind) {
     case MapFileError::None:
-        return modCVDMXMap::iDmxMap;
+        return content.map;
     case MapFileError::NotValid:
         Error(path + QStringLiteral(": Not A Valid Map File. (shorter than ")
               + QString::number(modCVDMXMap::kMapFileSize)
@@ -19,7 +18,7 @@ std::optional<dmxlink::MapTable> ReadMap(const QString &path)
         break;
     case MapFileError::CannotOpen:
     case MapFileError::CannotSave:
-        Error(path + QStringLiteral(": Unable To Open Map File. (") + error.reason + QLatin1Char(')'));
+        Error(path + QStringLiteral(": Unable To Open Map File. (") + content.error.reason + QLatin1Char(')'));
         break;
     }
     return std::nullopt;
