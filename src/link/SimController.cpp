@@ -81,8 +81,10 @@ std::vector<SimAnswer> SimController::Feed(const QByteArray &bytes)
         }
         pending_.remove(0, open);
         const int close = pending_.indexOf(']');
-        if (close < 0)
+        if (close < 0) {
+            DropOverlongFrame();
             break;
+        }
         // A second "[" before the "]" starts the real frame; what came before was noise.
         const int reopen = pending_.lastIndexOf('[', close);
         const QByteArray frame = pending_.mid(reopen, close - reopen + 1);
@@ -134,6 +136,19 @@ SimAnswer SimController::Answer(const QByteArray &frame)
     return answer;
 }
 
+// No frame is longer than a block's: a "[" with more than that after it and no "]" is
+// junk. Only a later "[" can still start a frame.
+void SimController::DropOverlongFrame()
+{
+    if (pending_.size() <= kBlockFrameLength)
+        return;
+    const int reopen = pending_.lastIndexOf('[');
+    QByteArray rest = reopen > 0 ? pending_.mid(reopen) : QByteArray();
+    if (rest.size() > kBlockFrameLength)
+        rest.clear();
+    pending_ = rest;
+}
+
 bool SimController::StoreBlock(const QByteArray &frame, int *block)
 {
     if (frame.size() != kBlockFrameLength)
@@ -151,17 +166,6 @@ bool SimController::StoreBlock(const QByteArray &frame, int *block)
     std::copy(entries.begin(), entries.end(), map_.begin() + start);
     *block = start / kBlockEntries;
     return true;
-}
-
-QByteArray SimController::MapFileBytes() const
-{
-    QByteArray bytes;
-    bytes.reserve(2 * modCVDMXMap::kEntries);
-    for (int16_t v : map_) {
-        bytes += char(uint16_t(v) & 0xFF);
-        bytes += char(uint16_t(v) >> 8);
-    }
-    return bytes;
 }
 
 } // namespace dmxlink

@@ -46,19 +46,22 @@ public:
     explicit SimController(SimBehaviour behaviour = {});
 
     // Takes bytes from the line; answers every command completed by them, in order.
-    // Bytes before a "[" are ignored.
+    // Bytes before a "[" are ignored, and so is a "[" followed by more than a block
+    // frame's length without a "]": what is kept never outgrows one frame.
     std::vector<SimAnswer> Feed(const QByteArray &bytes);
 
     // The entries held: 0..511 as received (255 before any download), 512 and 513 zero.
     const MapTable &Map() const { return map_; }
-    // The table as a map file: 514 little-endian 16-bit entries, 1028 bytes.
-    QByteArray MapFileBytes() const;
+    // How many received bytes wait for the end of a frame.
+    qsizetype PendingBytes() const { return pending_.size(); }
 
 private:
     SimAnswer Answer(const QByteArray &frame);
     bool StoreBlock(const QByteArray &frame, int *block);
+    void DropOverlongFrame();
 
     SimBehaviour behaviour_;
+    // Received bytes from the last "[" on, awaiting the frame's "]".
     QByteArray pending_;
     MapTable map_{};
     bool dropped_ = false;

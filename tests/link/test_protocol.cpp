@@ -1,5 +1,6 @@
 #include "link/Protocol.h"
 #include "link/SimController.h"
+#include "document/MapFile.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -197,7 +198,7 @@ void TestProtocol::simStoresBlocksAndAnswersChecksum()
     QCOMPARE(sim.Feed("[03]")[0].reply, QByteArray("[95C9D1FCC152382D]"));
     QCOMPARE(sim.Feed("[04]")[0].reply, QByteArray("[CVDMX FW REV 1.01 ]"));
 
-    const QByteArray file = sim.MapFileBytes();
+    const QByteArray file = modCVDMXMap::MapToBytes(sim.Map());
     QCOMPARE(file.size(), 1028);
     QCOMPARE(file.mid(0, 6), QByteArray("\x00\x00\x01\x00\x02\x00", 6));
     QCOMPARE(file.mid(2 * 255, 4), QByteArray("\xff\x00\x00\x00", 4));
@@ -222,6 +223,21 @@ void TestProtocol::simFindsFramesInNoiseAndPieces()
     QCOMPARE(answers.size(), size_t(1));
     QVERIFY(answers[0].reply.isEmpty());
     QCOMPARE(sim.Map()[1], int16_t(255));
+
+    // 16 MiB after a "[" without its "]" is junk: what is held never outgrows one block
+    // frame, and the next frame is answered.
+    const QByteArray flood(1 << 20, 'x');
+    QVERIFY(sim.Feed("[").empty());
+    for (int i = 0; i < 16; ++i) {
+        QVERIFY(sim.Feed(flood).empty());
+        QVERIFY(sim.PendingBytes() <= dmxlink::kBlockFrameLength);
+    }
+    QVERIFY(sim.Feed("[01" + flood + "[0").empty());
+    QCOMPARE(sim.PendingBytes(), qsizetype(2));
+    answers = sim.Feed("3]");
+    QCOMPARE(answers.size(), size_t(1));
+    QCOMPARE(answers[0].frame, QByteArray("[03]"));
+    QCOMPARE(sim.PendingBytes(), qsizetype(0));
 }
 
 void TestProtocol::simMisbehaves_data()

@@ -4,7 +4,6 @@
 #include "platform/ComPorts.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <cerrno>
 #include <pwd.h>
 #include <unistd.h>
@@ -12,8 +11,6 @@
 namespace cli {
 
 namespace {
-
-const QRegularExpression kComName(QStringLiteral("^COM([1-8])$"), QRegularExpression::CaseInsensitiveOption);
 
 // The usual reason for EACCES on a serial device on Linux.
 QString PermissionHint(const QString &device)
@@ -30,9 +27,8 @@ QString PermissionHint(const QString &device)
 
 std::optional<QString> PortDevice(const QString &port)
 {
-    const QRegularExpressionMatch com = kComName.match(port);
-    if (com.hasMatch())
-        return platform::ComPortDevice(com.captured(1).toInt(), modCVDMXMap::SettingsFilePath());
+    if (const std::optional<int> n = platform::ParseComPortName(port))
+        return platform::ComPortDevice(*n, modCVDMXMap::SettingsFilePath());
     if (port.contains(QLatin1Char('/')))
         return port;
     return std::nullopt;

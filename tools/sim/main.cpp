@@ -1,14 +1,13 @@
 // cvdmx-sim: a controller on a pseudo-terminal, for tests and users without hardware.
-#include "document/modCVDMXMap.h"
+#include "document/MapFile.h"
 #include "link/SimController.h"
-#include "platform/Profile.h"
+#include "platform/ComPorts.h"
 #include "platform/SerialPort.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <chrono>
 #include <cerrno>
@@ -34,6 +33,8 @@ const char kUsage[] =
     "\n"
     "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
     "                     editor's settings file, so that the editor's COMn reaches it\n"
+    "  --port DEVICE      serve on this serial device (a path such as /dev/ttyUSB1,\n"
+    "                     wired to the editor's port) instead of a pseudo-terminal\n"
     "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
     "                     0..511 as received, 255 where nothing was received;\n"
     "                     device address and range 0)\n"
@@ -61,7 +62,8 @@ void OnSignal(int)
 
 struct Options {
     dmxlink::SimBehaviour behaviour;
-    QByteArray port;
+    int comPort = 0;  // COMn to point at the pseudo-terminal, 0 for none
+    QString device;   // a serial device to serve on instead
     QString saveFile;
 };
 
@@ -100,9 +102,13 @@ Options ParseOptions(const QStringList &args)
             std::fputs(kUsage, stdout);
             std::exit(0);
         } else if (a == QLatin1String("--port")) {
-            o.port = value(i).toUpper().toLatin1();
-            if (!o.port.startsWith("COM") || o.port.mid(3).toInt() < 1 || o.port.mid(3).toInt() > 8)
-                Fail(QStringLiteral("--port takes COM1 .. COM8"));
+            const QString port = value(i);
+            if (port.contains(QLatin1Char('/')))
+                o.device = port;
+            else
+                o.comPort = platform::ParseComPortName(port).value_or(0);
+            if (o.device.isEmpty() && o.comPort == 0)
+                Fail(QStringLiteral("--port takes COM1 .. COM8 or a device path, not ") + port);
         } else if (a == QLatin1String("--save")) {
             o.saveFile = value(i);
         } else if (a == QLatin1String("--revision")) {
@@ -136,17 +142,26 @@ Options ParseOptions(const QStringList &args)
     return o;
 }
 
-// The controller's end of a pseudo-terminal. We keep the other end open ourselves, so
-// the line stays up while the editor has it closed, and set it raw so nothing echoes.
+// The controller's end of the line: a pseudo-terminal, whose other end we keep open
+// ourselves so the line stays up while the editor has it closed, set raw so nothing
+// echoes; or a serial device.
 struct Line {
     platform::UniqueFd master;
     platform::UniqueFd slave;
+    platform::SerialPort device;
     QByteArray path;
+    int Fd() const { return device.PortOpen() ? device.Handle() : master.Get(); }
 };
 
-Line OpenLine()
+void OpenLine(const Options &o, Line &line)
 {
-    Line line;
+    if (!o.device.isEmpty()) {
+        QString reason;
+        if (!line.device.Open(o.device, &reason))
+            Fail(o.device + QStringLiteral(": ") + reason);
+        line.path = QFile::encodeName(o.device);
+        return;
+    }
     line.master.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!line.master.Valid() || grantpt(line.master.Get()) != 0 || unlockpt(line.master.Get()) != 0)
         Fail(QStringLiteral("cannot open a pseudo-terminal: ") + QString::fromLocal8Bit(std::strerror(errno)));
@@ -160,16 +175,15 @@ Line OpenLine()
     cfsetispeed(&tio, B38400);
     cfsetospeed(&tio, B38400);
     tcsetattr(line.slave.Get(), TCSANOW, &tio);
-    return line;
 }
 
 // The settings file is written first: whoever reads the path can rely on it.
 void Announce(const Options &o, const Line &line)
 {
-    if (!o.port.isEmpty()) {
+    if (o.comPort != 0) {
         const QString settings = modCVDMXMap::SettingsFilePath();
         QDir().mkpath(QFileInfo(settings).path());
-        if (!platform::WritePrivateProfileString("Ports", o.port, line.path, settings))
+        if (!platform::SetComPortDevice(o.comPort, QFile::decodeName(line.path), settings))
             std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
     }
     std::printf("%s\n", line.path.constData());
@@ -205,10 +219,8 @@ struct Pending {
 
 int Serve(const Options &o)
 {
-    dmxlink::SimController controller(o.behaviour);
-    Line line = OpenLine();
-    Announce(o, line);
-
+    // Signals are taken from before the line is announced: whoever reads its path may stop
+    // the simulator at once, and must find the map saved.
     sigset_t blocked, waiting;
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGINT);
@@ -222,11 +234,16 @@ int Serve(const Options &o)
     sigdelset(&waiting, SIGINT);
     sigdelset(&waiting, SIGTERM);
 
+    dmxlink::SimController controller(o.behaviour);
+    Line line;
+    OpenLine(o, line);
+    Announce(o, line);
+
     std::deque<Pending> pending;
     while (!g_stop) {
         const Clock::time_point now = Clock::now();
         while (!pending.empty() && pending.front().due <= now) {
-            WriteAll(line.master.Get(), pending.front().reply);
+            WriteAll(line.Fd(), pending.front().reply);
             pending.pop_front();
         }
         timespec timeout{1, 0};
@@ -234,12 +251,12 @@ int Serve(const Options &o)
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(pending.front().due - now).count();
             timeout = {time_t(ns / 1000000000), long(ns % 1000000000)};
         }
-        pollfd pfd{line.master.Get(), POLLIN, 0};
+        pollfd pfd{line.Fd(), POLLIN, 0};
         const int r = ppoll(&pfd, 1, &timeout, &waiting);
         if (r <= 0)
             continue;
         char buf[4096];
-        const ssize_t n = ::read(line.master.Get(), buf, sizeof buf);
+        const ssize_t n = ::read(line.Fd(), buf, sizeof buf);
         if (n <= 0)
             continue;
         for (const dmxlink::SimAnswer &a : controller.Feed(QByteArray(buf, int(n)))) {
@@ -247,8 +264,10 @@ int Serve(const Options &o)
             std::fflush(stdout);
             if (a.drop) {
                 pending.clear();
-                line = Line();
-                line = OpenLine();
+                line.device.Close();
+                line.master.Reset();
+                line.slave.Reset();
+                OpenLine(o, line);
                 Announce(o, line);
                 break;
             }
@@ -258,11 +277,10 @@ int Serve(const Options &o)
     }
 
     if (!o.saveFile.isEmpty()) {
-        QSaveFile f(o.saveFile);
-        if (!f.open(QIODevice::WriteOnly) || f.write(controller.MapFileBytes()) != 2 * modCVDMXMap::kEntries
-            || !f.commit()) {
+        const modCVDMXMap::MapFileError error = modCVDMXMap::WriteMap(o.saveFile, controller.Map());
+        if (error.kind != modCVDMXMap::MapFileError::None) {
             std::fprintf(stderr, "cvdmx-sim: cannot write %s: %s\n", o.saveFile.toLocal8Bit().constData(),
-                         f.errorString().toLocal8Bit().constData());
+                         error.reason.toLocal8Bit().constData());
             return 1;
         }
     }
