@@ -1,11 +1,16 @@
 // cvdmxmap-cli on map files: show, checksum, diff, help, bad arguments and bad files.
 #include "document/MapFile.h"
 #include "support/CliRun.h"
+#include "support/DiskFault.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace modCVDMXMap;
 
@@ -72,6 +77,8 @@ private slots:
     void helpForEveryCommand_data();
     void helpForEveryCommand();
     void mainHelpDocumentsEveryExitStatus();
+    void outputThatCannotBeWrittenFails_data();
+    void outputThatCannotBeWrittenFails();
 
 private:
     QString Put(const QString &name, const MapTable &map);
@@ -206,6 +213,8 @@ void TestCliFiles::badFilesAreRefused_data()
     QTest::newRow("show empty") << QStringList{"show", "%empty"} << "%empty" << kNotValid;
     QTest::newRow("show directory") << QStringList{"show", "%dir"} << "%dir"
                                     << ": Unable To Open Map File. (Is a directory)\n";
+    QTest::newRow("show a named pipe") << QStringList{"show", "%pipe"} << "%pipe"
+                                       << ": Unable To Open Map File. (Not a regular file)\n";
     QTest::newRow("csv short") << QStringList{"show", "--csv", "%short"} << "%short" << kNotValid;
     QTest::newRow("checksum short") << QStringList{"checksum", "%short"} << "%short" << kNotValid;
     QTest::newRow("checksum address 16") << QStringList{"checksum", "%address16"} << "%address16" << kNotValid;
@@ -236,6 +245,9 @@ void TestCliFiles::badFilesAreRefused()
     rangeMinus1[2 * kDevRangeEntry + 1] = char(0xFF);
     WriteBytes(Path(QStringLiteral("range-1.CVX")), rangeMinus1);
     QVERIFY(QDir().mkdir(Path(QStringLiteral("dir.CVX"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(Path(QStringLiteral("pipe.CVX"))).constData(), 0600), 0);
+    // Nothing may wait on a pipe that nobody writes.
+    const HangGuard guard(20);
     auto resolve = [this](QString word) {
         if (word.startsWith(QLatin1Char('%')))
             word = Path(word.mid(1) + QStringLiteral(".CVX"));
@@ -360,9 +372,50 @@ void TestCliFiles::mainHelpDocumentsEveryExitStatus()
          {"\n  0  success; verify: the controller holds the map; diff: the maps are the same\n",
           "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps differ\n",
           "\n  2  usage error: unknown command or option, missing or extra argument,\n     bad PORT\n",
-          "\n  3  a map file cannot be read, or is not a valid map file\n", "\n  4  the port cannot be opened\n",
+          "\n  3  a map file cannot be read, or is not a valid map file; or standard\n     output or standard error cannot be written\n",
+          "\n  4  the port cannot be opened\n",
           "\n  5  time-out: no complete reply from the controller within 2000 ms, or\n     the line was lost\n"})
         QVERIFY2(table.contains(QLatin1String(line)), line);
+}
+
+// Each row: where standard output goes, and the reason reported on standard error. The
+// output is larger than one buffer, so the failure shows while it is being written.
+void TestCliFiles::outputThatCannotBeWrittenFails_data()
+{
+    QTest::addColumn<QString>("sink");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a full device") << "full" << "No space left on device";
+    QTest::newRow("a pipe whose reader has gone") << "closed pipe" << "Broken pipe";
+    QTest::newRow("a file past the file-size limit") << "limit" << "File too large";
+}
+
+void TestCliFiles::outputThatCannotBeWrittenFails()
+{
+    QFETCH(QString, sink);
+    QFETCH(QString, reason);
+    const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
+    const QByteArray out = QFile::encodeName(Path(QStringLiteral("out.txt")));
+    const CliRun run = RunCli({"show", file}, [sink, out] {
+        int fd = -1;
+        if (sink == "full") {
+            fd = ::open("/dev/full", O_WRONLY);
+        } else if (sink == "closed pipe") {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::close(ends[0]);
+                fd = ends[1];
+            }
+        } else {
+            fd = ::open(out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const rlimit limit{100, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ::dup2(fd, STDOUT_FILENO);
+    });
+    QVERIFY(run.finished);
+    QCOMPARE(run.status, 3);
+    QCOMPARE(QString::fromLocal8Bit(run.err),
+             QStringLiteral("cvdmxmap-cli: cannot write to standard output: ") + reason + QLatin1Char('\n'));
 }
 
 QTEST_GUILESS_MAIN(TestCliFiles)

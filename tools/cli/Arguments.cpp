@@ -1,6 +1,8 @@
 #include "Cli.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace cli {
 
@@ -11,7 +13,8 @@ const char kStatusHelp[] =
     "     another map; diff: the maps differ\n"
     "  2  usage error: unknown command or option, missing or extra argument,\n"
     "     bad PORT\n"
-    "  3  a map file cannot be read, or is not a valid map file\n"
+    "  3  a map file cannot be read, or is not a valid map file; or standard\n"
+    "     output or standard error cannot be written\n"
     "  4  the port cannot be opened\n"
     "  5  time-out: no complete reply from the controller within 2000 ms, or\n"
     "     the line was lost\n";
@@ -21,16 +24,53 @@ const char kPortHelp[] =
     "as the editor finds it: key COMn of section [Ports] in\n"
     "~/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini, else /dev/ttyS(n-1).\n";
 
+namespace {
+
+// The first failure of each stream, as errno gave it.
+int gOutError = 0;
+int gErrError = 0;
+
+void Put(const QByteArray &text, FILE *stream, int &failure)
+{
+    if (std::fputs(text.constData(), stream) == EOF && failure == 0)
+        failure = errno;
+}
+
+} // namespace
+
+void Print(const QByteArray &text)
+{
+    Put(text, stdout, gOutError);
+}
+
+void PrintError(const QByteArray &text)
+{
+    if (std::fflush(stdout) != 0 && gOutError == 0)
+        gOutError = errno;
+    Put(text, stderr, gErrError);
+}
+
 void Out(const QString &line)
 {
-    std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+    Print((line + QLatin1Char('\n')).toLocal8Bit());
 }
 
 void Error(const QString &message)
 {
-    std::fflush(stdout);
-    std::fputs((QStringLiteral("cvdmxmap-cli: ") + message + QLatin1Char('\n')).toLocal8Bit().constData(),
-               stderr);
+    PrintError((QStringLiteral("cvdmxmap-cli: ") + message + QLatin1Char('\n')).toLocal8Bit());
+}
+
+int Finish(int status)
+{
+    if (std::fflush(stdout) != 0 && gOutError == 0)
+        gOutError = errno;
+    if (gOutError != 0)
+        Error(QStringLiteral("cannot write to standard output: ") + QString::fromLocal8Bit(std::strerror(gOutError)));
+    if (std::fflush(stderr) != 0 && gErrError == 0)
+        gErrError = errno;
+    if ((gOutError != 0 || gErrError != 0) && status == kOk)
+        return kFileError;
+    return status;
 }
 
 int UsageError(const QString &command, const QString &message)

@@ -24,7 +24,7 @@ int RunChecksum(const QStringList &args)
     if (!a)
         return kUsage;
     if (a->help) {
-        std::fputs(kHelp, stdout);
+        Print(kHelp);
         return kOk;
     }
     if (!CheckArguments(command, *a, {QStringLiteral("FILE")}, false))

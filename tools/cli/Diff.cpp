@@ -38,7 +38,7 @@ int RunDiff(const QStringList &args)
     if (!a)
         return kUsage;
     if (a->help) {
-        std::fputs(kHelp, stdout);
+        Print(kHelp);
         return kOk;
     }
     if (!CheckArguments(command, *a, {QStringLiteral("A"), QStringLiteral("B")}, false))

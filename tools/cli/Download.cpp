@@ -34,8 +34,7 @@ QString BlockName(int block)
 
 void Progress(const QString &text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
+    PrintError(text.toLocal8Bit());
 }
 
 } // namespace
@@ -47,9 +46,9 @@ int RunDownload(const QStringList &args)
     if (!a)
         return kUsage;
     if (a->help) {
-        std::fputs(kHelp, stdout);
-        std::fputs(kPortHelp, stdout);
-        std::fputs(kStatus, stdout);
+        Print(kHelp);
+        Print(kPortHelp);
+        Print(kStatus);
         return kOk;
     }
     if (!CheckArguments(command, *a, {QStringLiteral("FILE")}, true))

@@ -28,9 +28,9 @@ int RunRevision(const QStringList &args)
     if (!a)
         return kUsage;
     if (a->help) {
-        std::fputs(kHelp, stdout);
-        std::fputs(kPortHelp, stdout);
-        std::fputs(kStatus, stdout);
+        Print(kHelp);
+        Print(kPortHelp);
+        Print(kStatus);
         return kOk;
     }
     if (!CheckArguments(command, *a, {}, true))

@@ -29,7 +29,7 @@ int RunShow(const QStringList &args)
     if (!a)
         return kUsage;
     if (a->help) {
-        std::fputs(kHelp, stdout);
+        Print(kHelp);
         return kOk;
     }
     if (!CheckArguments(command, *a, {QStringLiteral("FILE")}, false))

@@ -1,6 +1,7 @@
 // cvdmxmap-cli: the editor's map files and controller link from the command line.
 #include "Cli.h"
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -33,10 +34,10 @@ const char kHelp[] =
 
 void PrintHelp()
 {
-    std::fputs(kHelp, stdout);
-    std::fputs(cli::kPortHelp, stdout);
-    std::fputs("\n", stdout);
-    std::fputs(cli::kStatusHelp, stdout);
+    cli::Print(kHelp);
+    cli::Print(cli::kPortHelp);
+    cli::Print("\n");
+    cli::Print(cli::kStatusHelp);
 }
 
 int Usage(const QString &message)
@@ -54,13 +55,8 @@ const Command *FindCommand(const QString &name)
     return nullptr;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int Run(QStringList args)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
     if (args.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString name = args.takeFirst();
@@ -80,4 +76,18 @@ int main(int argc, char *argv[])
     if (!command)
         return Usage(QStringLiteral("unknown command ") + name);
     return command->run(args);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A reader that went away, or a file-size limit reached, is a write error like any
+    // other: reported, not the end of the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return cli::Finish(Run(args));
 }
