@@ -1,6 +1,6 @@
 // Any bytes as a map file, read by the editor's reader. A refused file leaves the
-// document as it was; an accepted one is decoded as 514 little-endian 16-bit entries and
-// written back over itself unchanged, the bytes after the first 1028 included.
+// document as it was; an accepted one is decoded as 514 little-endian 16-bit entries, then
+// saved over with one entry changed, under a file-size limit the input may choose.
 #include "Check.h"
 #include "ScratchHome.h"
 #include "document/MapFile.h"
@@ -8,6 +8,7 @@
 #include <QFile>
 #include <cstdint>
 #include <cstring>
+#include <sys/resource.h>
 
 using namespace modCVDMXMap;
 
@@ -82,9 +83,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(!bMapChanged, "reading left the changed flag set");
     Require(MapToBytes(iDmxMap) == bytes.left(kMapFileSize), "the map's bytes differ from the file's");
 
+    // An edited map is saved over the file, under a file-size limit that the input's first
+    // byte may choose below the file's size: the file then holds either the whole new map
+    // with the old tail, or exactly its old bytes, and the save says which.
+    iDmxMap[0] = int16_t(iDmxMap[0] ^ 1);
+    const MapTable edited = iDmxMap;
+    const QByteArray saved = MapToBytes(edited) + bytes.mid(kMapFileSize);
     bMapChanged = true;
-    Require(WriteMapFile().kind == MapFileError::None, "writing the map back failed");
-    Require(!bMapChanged, "writing left the changed flag set");
-    Require(ReadFile(gPath) == bytes, "writing the map back changed the file");
+    const rlim_t limit = data[0] >= 128 ? rlim_t(size) * (data[0] - 128) / 128 : RLIM_INFINITY;
+    rlimit old{};
+    Require(getrlimit(RLIMIT_FSIZE, &old) == 0, "cannot read the file-size limit");
+    const rlimit limited{limit, old.rlim_max};
+    Require(setrlimit(RLIMIT_FSIZE, &limited) == 0, "cannot set the file-size limit");
+    const MapFileError written = WriteMapFile();
+    Require(setrlimit(RLIMIT_FSIZE, &old) == 0, "cannot restore the file-size limit");
+    Require(iDmxMap == edited, "saving changed the map");
+    const QByteArray now = ReadFile(gPath);
+    if (written.kind == MapFileError::None) {
+        Require(!bMapChanged, "saving left the changed flag set");
+        Require(now == saved, "a save that reported success left other bytes");
+    } else {
+        Require(written.kind == MapFileError::CannotSave && !written.reason.isEmpty(), "a failed save was not reported");
+        Require(limit < rlim_t(saved.size()), "a save failed without a limit in its way");
+        Require(bMapChanged, "a failed save cleared the changed flag");
+        Require(now == bytes, "a failed save changed the file");
+    }
     return 0;
 }
