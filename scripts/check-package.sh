@@ -5,20 +5,46 @@
 # the sample map to the simulator; last it adds xvfb to start the editor on an X server.
 # Needs root and the network; run by hand, not in CI.
 # Usage: sudo scripts/check-package.sh build-pkg/release/cvdmxmap_VERSION_ARCH.deb
-# The debootstrap root is kept in /var/tmp/cvdmx-bookworm and copied for every run.
+# Everything lives under /var/cache/cvdmx-check, a folder only root may enter: the
+# debootstrap root is kept there and copied into a fresh folder for every run. Nothing is
+# taken from a folder another user could have made or changed, since it is run as root
+# with the host's /dev and /proc mounted in it.
 set -euo pipefail
 
 [ $# -eq 1 ] && [ -f "$1" ] || { echo "Usage: $0 cvdmxmap_VERSION_ARCH.deb" >&2; exit 2; }
 [ "$(id -u)" -eq 0 ] || { echo "$0: needs root (debootstrap, mount, chroot)" >&2; exit 2; }
 deb=$(realpath "$1")
-base=/var/tmp/cvdmx-bookworm
-root=$base-run
-archives=$base-archives
+cache=/var/cache/cvdmx-check
+base=$cache/bookworm
+archives=$cache/archives
+run=""
+root=""
 sample=/usr/share/doc/cvdmxmap/samples/Stage.CVX
 sim_pid=""
 
 step() { printf '\n== %s (%ss)\n' "$*" "$SECONDS"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# The cache folder: made here, or refused unless it is a real folder owned by root that
+# no one else may enter.
+if [ ! -e "$cache" ] && [ ! -L "$cache" ]; then
+  install -d -m 0700 -o root -g root "$cache"
+fi
+[ -d "$cache" ] && [ ! -L "$cache" ] || fail "$cache is not a folder"
+[ "$(stat -c '%u %a' "$cache")" = "0 700" ] || fail "$cache must be owned by root with mode 700"
+mkdir -p "$archives/partial"
+
+# Refuses a path inside the tree that reaches through a symbolic link.
+no_link() {
+  [ "$(realpath -m "$1")" = "$1" ] || fail "$1 goes through a symbolic link"
+}
+
+# Copies a host file into the tree; a link at the destination is replaced, not followed.
+put() {
+  no_link "$(dirname "$2")"
+  rm -f "$2"
+  cp --no-dereference "$1" "$2"
+}
 
 # The URI this machine's apt uses for the bookworm suite.
 mirror() {
@@ -37,6 +63,7 @@ mirror() {
 # Xvfb may take a moment to let go of /dev after xvfb-run has stopped it.
 unmount_all() {
   local m
+  [ -n "$root" ] || return 0
   for m in var/cache/apt/archives dev/pts dev proc; do
     mountpoint -q "$root/$m" || continue
     for _ in $(seq 50); do umount "$root/$m" 2>/dev/null && break; sleep 0.1; done
@@ -47,6 +74,7 @@ unmount_all() {
 cleanup() {
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
   unmount_all
+  if [ -n "$root" ] && ! grep -q " $root/" /proc/mounts; then rm -rf --one-file-system "$run"; fi
 }
 trap cleanup EXIT
 
@@ -67,13 +95,12 @@ if [ ! -d "$base" ]; then
 fi
 
 step "fresh copy of $base"
-unmount_all
-if grep -q " $root/" /proc/mounts; then fail "something is still mounted under $root"; fi
-rm -rf --one-file-system "$root"
+run=$(mktemp -d "$cache/run.XXXXXX")
+root=$run/root
 cp -a "$base" "$root"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-cp "$deb" "$root/tmp/"
-mkdir -p "$archives/partial"
+put /etc/resolv.conf "$root/etc/resolv.conf"
+put "$deb" "$root/tmp/$(basename "$deb")"
+for m in proc dev dev/pts var/cache/apt/archives; do no_link "$root/$m"; done
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
