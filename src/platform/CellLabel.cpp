@@ -1,5 +1,8 @@
 #include "platform/CellLabel.h"
 
+#include "platform/AccessibleCell.h"
+
+#include <QAccessible>
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +41,7 @@ CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     cache_ = CacheFor(font());
+    InstallAccessibleCells();
 }
 
 CellLabel *CellLabel::Copy() const
@@ -65,6 +69,12 @@ void CellLabel::SetCaption(const QString &text)
         return;
     caption_ = SharedCaption(cache_, text, font());
     update();
+    // A screen reader that follows the grid hears the new text. Nothing is built while no
+    // assistive tool listens: a refresh sets 512 captions.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CellLabel::setAlignment(Qt::Alignment alignment)

@@ -10,6 +10,7 @@ namespace platform {
 // A label with a back colour, a mouse-down event that reports the button
 // (1 left, 2 right, 4 middle) and the modifier keys (1 Shift, 2 Ctrl, 4 Alt),
 // and a click event (left button pressed and released over the label).
+// Assistive tools see it as a static text named by its caption, and hear each change.
 // It draws its one line of text itself, from a cached layout: the grid changes and
 // repaints 512 of these at a time, and QLabel's general text handling costs several
 // times more per caption.

@@ -1,4 +1,5 @@
 // Choosing outputs, device address and range, and the three range commands.
+#include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "editor/OutputLabel.h"
@@ -24,6 +25,7 @@ private slots:
     void refreshAfterBothDeviceEntriesChangedNestsThreeDeep();
     void rangeCommands_data();
     void rangeCommands();
+    void sequenceIsHeardByAScreenReader();
 };
 
 void EditingTest::choosingAnOutputStoresIt_data()
@@ -218,6 +220,32 @@ void EditingTest::rangeCommands()
     QVERIFY(f.w->cmdMSSeq->isVisible());
     for (int c = 0; c < kChannels; ++c)
         QCOMPARE(f.Text(c), OutputLabel(iDmxMap[c], 0));
+}
+
+// Sequence Values announces each cell whose output it changes, in channel order, and
+// nothing for the cells whose output stays.
+void EditingTest::sequenceIsHeardByAScreenReader()
+{
+    EditorFixture f;
+    const QList<int> before{20, 1, 1, 255, 24, 9}; // channel 45 holds its sequence value already
+    for (int k = 0; k < before.size(); ++k)
+        iDmxMap[40 + k] = int16_t(before[k]);
+    f.w->ShowScreen();
+    f.Press(45, Qt::RightButton);
+    f.Press(40, Qt::RightButton, Qt::ShiftModifier);
+    AccessibilityOn on;
+    QTest::mouseClick(f.w->cmdMSSeq, Qt::LeftButton);
+
+    const QList<QPair<QObject *, QString>> expected{{f.w->lblDimChan[41], QStringLiteral("D:06.2")},
+                                                    {f.w->lblDimChan[42], QStringLiteral("D:06.3")},
+                                                    {f.w->lblDimChan[43], QStringLiteral("D:06.4")},
+                                                    {f.w->lblDimChan[45], QStringLiteral("D:07.2")}};
+    QCOMPARE(AnnouncedCells(on), expected);
+    const QList<AccessibleNode> labels = AccessibleLabels(*f.w);
+    QVERIFY(LabelsMatchTheGrid(*f.w, labels));
+    for (int k = 0; k < before.size(); ++k)
+        QCOMPARE(labels[3 + 2 * (40 + k)].name, OutputLabel(int16_t(20 + k), 0));
+    QCOMPARE(labels[3 + 2 * 46].name, QStringLiteral("- - -"));
 }
 
 QTEST_MAIN(EditingTest)

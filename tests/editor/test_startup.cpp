@@ -1,4 +1,5 @@
 // What the main window holds after start-up, and the order in which start-up runs.
+#include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "editor/OutputLabel.h"
@@ -28,6 +29,7 @@ private slots:
     void storedPortIsKept();
     void startupOrderAndNesting();
     void folderThatCannotBeCreatedIsReported();
+    void gridIsReadableByAssistiveTools();
 };
 
 void StartupTest::startupState()
@@ -239,6 +241,44 @@ void StartupTest::folderThatCannotBeCreatedIsReported()
     QCOMPARE(w.windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
     QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
     QCOMPARE(bMapChanged, false);
+}
+
+// A screen reader walking the window finds the two legends and then, channel by channel,
+// a label for the number and one for the output, each named by its text and placed on
+// the screen where the cell stands.
+void StartupTest::gridIsReadableByAssistiveTools()
+{
+    EditorFixture f;
+    frmCVDMXMap &w = *f.w;
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
+
+    const QList<AccessibleNode> labels = AccessibleLabels(w);
+    QCOMPARE(labels.size(), 1026);
+    const QPoint origin = w.client->mapToGlobal(QPoint(0, 0));
+    QCOMPARE(labels[0].name, QStringLiteral("DMX Channel"));
+    QCOMPARE(labels[0].rect, QRect(origin + QPoint(400, 0), QSize(97, 21)));
+    QCOMPARE(labels[1].name, QStringLiteral("Dimmer Output"));
+    QCOMPARE(labels[1].rect, QRect(origin + QPoint(496, 0), QSize(105, 21)));
+    for (int i = 0; i < kChannels; ++i) {
+        const AccessibleNode &number = labels[2 + 2 * i];
+        const AccessibleNode &output = labels[3 + 2 * i];
+        QCOMPARE(number.name, QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
+        QCOMPARE(number.rect, QRect(origin + QPoint((i / 32) * 82 + 8, (i % 32) * 20 + 32), QSize(33, 17)));
+        QCOMPARE(output.name, QStringLiteral("- - -"));
+        QCOMPARE(output.rect, QRect(origin + QPoint((i / 32) * 82 + 40, (i % 32) * 20 + 32), QSize(41, 17)));
+        QVERIFY(!number.invisible);
+        QVERIFY(!output.invisible);
+    }
+    QVERIFY(LabelsMatchTheGrid(w, labels));
+    // The controls keep their own roles.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(w.cboDevAdd);
+    QCOMPARE(list->role(), QAccessible::ComboBox);
+    QCOMPARE(list->text(QAccessible::Value), QStringLiteral("Device Address: 01"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.cmdMSSeq)->text(QAccessible::Name),
+             QStringLiteral("Sequence Values"));
+    QVERIFY(QAccessible::queryAccessibleInterface(w.cmdMSSeq)->state().invisible);
 }
 
 QTEST_MAIN(StartupTest)
