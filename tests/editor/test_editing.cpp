@@ -5,6 +5,7 @@
 #include "editor/OutputLabel.h"
 #include "platform/CallTrace.h"
 #include "platform/MsgBox.h"
+#include "support/Wheel.h"
 
 #include <QPushButton>
 
@@ -26,6 +27,7 @@ private slots:
     void rangeCommands_data();
     void rangeCommands();
     void sequenceIsHeardByAScreenReader();
+    void wheelStepsADeviceListOnlyWithTheFocus();
 };
 
 void EditingTest::choosingAnOutputStoresIt_data()
@@ -246,6 +248,40 @@ void EditingTest::sequenceIsHeardByAScreenReader()
     for (int k = 0; k < before.size(); ++k)
         QCOMPARE(labels[3 + 2 * (40 + k)].name, OutputLabel(int16_t(20 + k), 0));
     QCOMPARE(labels[3 + 2 * 46].name, QStringLiteral("- - -"));
+}
+
+// The address list holds the focus after start-up, as the first control in tab order.
+// Scrolling over the range list then changes nothing; once Tab has brought the focus to
+// it, the wheel steps it and its handler stores the range, and scrolling over the address
+// list, which has lost the focus, renumbers nothing.
+void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
+{
+    EditorFixture f;
+    iDmxMap[0] = 4;
+    f.w->ShowScreen();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.w->cboDevAdd));
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    TurnWheel(f.w->cboDevRange, -1);
+    TurnWheel(f.w->cboDevRange, -2);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDevRange->ListIndex(), 0);
+    QCOMPARE(GetDevRange(), int16_t(0));
+
+    QTest::keyClick(f.w->cboDevAdd, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.w->cboDevRange));
+    TurnWheel(f.w->cboDevRange, -1);
+    QCOMPARE(trace, QStringList({"cboDevRange_Click", "  ShowScreen"}));
+    QCOMPARE(GetDevRange(), int16_t(1));
+
+    trace.clear();
+    TurnWheel(f.w->cboDevAdd, -1);
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDevAdd->ListIndex(), 0);
+    QCOMPARE(GetDevAdd(), int16_t(0));
+    QCOMPARE(f.Text(0), QStringLiteral("D:02.1"));
+    QCOMPARE(bMapChanged, false);
 }
 
 QTEST_MAIN(EditingTest)

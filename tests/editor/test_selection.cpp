@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include "platform/CallTrace.h"
+#include "support/Wheel.h"
 
 #include <QPushButton>
 
@@ -24,6 +25,7 @@ private slots:
     void passiveAreasOnlyHideTheChooser();
     void activationForgetsTheRangeButLeavesItPainted();
     void titleShowsTheFile();
+    void wheelOverTheOpenChooserChangesNothing();
 };
 
 void SelectionTest::leftPressOpensTheChooser_data()
@@ -276,6 +278,30 @@ void SelectionTest::titleShowsTheFile()
     sMapFile = QStringLiteral("none"); // only the exact word marks an untitled map
     f.w->ShowScreen();
     QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   none"));
+}
+
+// After a left press the chooser stands under the pointer without the focus: scrolling
+// on stores no other output and runs no handler.
+void SelectionTest::wheelOverTheOpenChooserChangesNothing()
+{
+    EditorFixture f;
+    iDmxMap[40] = 6;
+    f.w->ShowScreen();
+    f.Press(40, Qt::LeftButton);
+    QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
+    bMapChanged = false;
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    TurnWheel(f.w->cboDimChan, -1);
+    TurnWheel(f.w->cboDimChan, 2);
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
+    QCOMPARE(iDmxMap[40], int16_t(6));
+    QCOMPARE(f.Text(40), QStringLiteral("D:02.3"));
+    QCOMPARE(bMapChanged, false);
+    QVERIFY(f.w->cboDimChan->isVisible());
+    QVERIFY(!f.w->cboDimChan->hasFocus());
 }
 
 QTEST_MAIN(SelectionTest)

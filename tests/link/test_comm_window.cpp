@@ -8,6 +8,7 @@
 #include "support/SimProcess.h"
 #include "support/StallWatch.h"
 #include "support/TempHome.h"
+#include "support/Wheel.h"
 
 #include <QScreen>
 #include <QTemporaryDir>
@@ -134,6 +135,7 @@ private slots:
     void titleBarCloseUnloadsWithoutQuestion();
     void openingSelectsRememberedPortAndSavesIt();
     void choosingPortSavesItAtOnce();
+    void wheelOverThePortListChoosesNothing();
     void resetMapDownloadsInEightFrames();
     void receivedMapEqualsEditorMap();
     void silenceOnBlockThree();
@@ -276,6 +278,26 @@ void TestCommWindow::choosingPortSavesItAtOnce()
     QCOMPARE(w.comDev.CommPort(), int16_t(5));
     QCOMPARE(home_->ReadSettings(), QByteArray("[Download]\nCom Port=5\n[Ports]\nCOM5=/dev/pts/99\n"));
     QVERIFY(!w.comDev.PortOpen());
+}
+
+// "Close" holds the focus when the window opens: scrolling over the port list neither
+// chooses nor saves another port.
+void TestCommWindow::wheelOverThePortListChoosesNothing()
+{
+    modCVDMXMap::iComPort = 2;
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QByteArray settings = home_->ReadSettings();
+    TurnWheel(w.cboComPort, -1);
+    TurnWheel(w.cboComPort, 1);
+    TurnWheel(w.cboComPort, 1);
+    QCOMPARE(w.cboComPort->ListIndex(), 2);
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(2));
+    QCOMPARE(w.comDev.CommPort(), int16_t(3));
+    QCOMPARE(home_->ReadSettings(), settings);
+    QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
 }
 
 void TestCommWindow::resetMapDownloadsInEightFrames()
