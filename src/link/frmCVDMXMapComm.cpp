@@ -22,7 +22,7 @@ const QString kChecksumFaultText = QStringLiteral(
 } // namespace
 
 frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent)
-    : QDialog(parent),
+    : platform::Dialog(parent),
       cmdClose(new QPushButton(QStringLiteral("Close"), this)),
       cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
       cboComPort(new platform::ComboList(this)),

@@ -133,6 +133,7 @@ private slots:
     void layoutAndStartState();
     void showIsModalAndCloseUnloads();
     void titleBarCloseUnloadsWithoutQuestion();
+    void escapeDoesNotClose();
     void openingSelectsRememberedPortAndSavesIt();
     void choosingPortSavesItAtOnce();
     void wheelOverThePortListChoosesNothing();
@@ -241,6 +242,37 @@ void TestCommWindow::titleBarCloseUnloadsWithoutQuestion()
     QVERIFY(w.close());
     QVERIFY(!w.IsLoaded());
     QVERIFY(!w.isVisible());
+    QVERIFY(boxes.Shown().isEmpty());
+}
+
+// Escape, with the focus on "Close" or on the port list, leaves the window open and
+// changes nothing; only "Close" ends the modal run.
+void TestCommWindow::escapeDoesNotClose()
+{
+    MsgBoxScript boxes;
+    modCVDMXMap::iComPort = 3;
+    frmCVDMXMapComm w;
+    QList<bool> openAfterEscape;
+    QList<QWidget *> focusAtEscape;
+    QTimer::singleShot(0, &w, [&] {
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("communications window not active");
+        for (QWidget *focus : {static_cast<QWidget *>(w.cmdClose), static_cast<QWidget *>(w.cboComPort)}) {
+            focus->setFocus();
+            focusAtEscape << QApplication::focusWidget();
+            QTest::keyClick(focus, Qt::Key_Escape);
+            openAfterEscape << (w.IsLoaded() && w.isVisible());
+        }
+        QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        openAfterEscape << (w.IsLoaded() && w.isVisible());
+        w.cmdClose->click();
+    });
+    w.Show();
+    QCOMPARE(focusAtEscape, (QList<QWidget *>{w.cmdClose, w.cboComPort}));
+    QCOMPARE(openAfterEscape, (QList<bool>{true, true, true}));
+    QVERIFY(!w.IsLoaded());
+    QCOMPARE(w.cboComPort->ListIndex(), 3);
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(3));
     QVERIFY(boxes.Shown().isEmpty());
 }
 
