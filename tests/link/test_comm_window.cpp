@@ -4,6 +4,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Profile.h"
 #include "platform/Stopwatch.h"
+#include "support/MessageBoxWatch.h"
 #include "support/MsgBoxScript.h"
 #include "support/SimProcess.h"
 #include "support/StallWatch.h"
@@ -145,6 +146,7 @@ private slots:
     void checksumReplies();
     void firmwareRevision_data();
     void firmwareRevision();
+    void revisionWithMarkupIsShownAsReceived();
     void openFailure_data();
     void openFailure();
 
@@ -504,6 +506,27 @@ void TestCommWindow::firmwareRevision()
     rec.boxes.clear();
     w.cmdFirmRev_Click();
     QCOMPARE(rec.boxes, QList<ShownBox>{box});
+    QVERIFY(AtRest(w));
+}
+
+// The real message box shows a revision that looks like markup letter for letter.
+void TestCommWindow::revisionWithMarkupIsShownAsReceived()
+{
+    const QString revision = QStringLiteral("<b>1.01</b> &amp;x");
+    QCOMPARE(revision.size(), 18);
+    SimProcess sim({"--port", "COM1", "--revision", revision});
+    QVERIFY(sim.Started());
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    MessageBoxWatch watch(QMessageBox::Ok);
+    w.cmdFirmRev_Click();
+    QVERIFY(watch.Seen());
+    QCOMPARE(watch.Box().title, QStringLiteral("Device Firmware Revision"));
+    QCOMPARE(watch.Box().icon, QMessageBox::Information);
+    QCOMPARE(watch.Box().labelText, revision);
+    QCOMPARE(watch.Box().labelFormat, Qt::PlainText);
     QVERIFY(AtRest(w));
 }
 
