@@ -4,6 +4,7 @@
 #include "editor/WindowIcon.h"
 #include "link/frmCVDMXMapComm.h"
 #include "platform/CallTrace.h"
+#include "platform/Caption.h"
 #include "platform/FileDialog.h"
 #include "platform/Folder.h"
 #include "platform/MsgBox.h"
@@ -67,7 +68,7 @@ frmCVDMXMap::~frmCVDMXMap() = default;
 // The window as designed: the controls and menus with their design-time properties.
 void frmCVDMXMap::BuildDesign()
 {
-    setWindowTitle(QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+    platform::SetCaption(this, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
     setWindowIcon(WindowIcon());
     // A default font by pixel size, so that the widest output text fits a 41-pixel cell.
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -162,7 +163,7 @@ void frmCVDMXMap::Form_Load()
     const double left = (double(screenArea.width()) * kTwipsPerPixel - double(frameWidth) * kTwipsPerPixel) / 2;
     move(screenArea.x() + int(left / kTwipsPerPixel), screenArea.y() + top);
 
-    sMainCaption = windowTitle();
+    sMainCaption = platform::Caption(this);
 
     if (!platform::FolderExists(WorkFolderPath())) {
         QString reason;

@@ -2,9 +2,12 @@
 #include "EditorFixture.h"
 
 #include "platform/CallTrace.h"
+#include "platform/Caption.h"
 #include "support/Wheel.h"
 
+#include <QAccessible>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace modCVDMXMap;
 
@@ -25,6 +28,8 @@ private slots:
     void passiveAreasOnlyHideTheChooser();
     void activationForgetsTheRangeButLeavesItPainted();
     void titleShowsTheFile();
+    void titleShowsAPathLetterForLetter_data();
+    void titleShowsAPathLetterForLetter();
     void wheelOverTheOpenChooserChangesNothing();
 };
 
@@ -282,6 +287,32 @@ void SelectionTest::titleShowsTheFile()
 
 // After a left press the chooser stands under the pointer without the focus: scrolling
 // on stores no other output and runs no handler.
+void SelectionTest::titleShowsAPathLetterForLetter_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("modified mark") << "/home/x/Stage[*].CVX";
+    QTest::newRow("two marks") << "/home/x/[*][*]/a.CVX";
+    QTest::newRow("three marks apart") << "/home/[*]x/[*]/b[*].CVX";
+    QTest::newRow("mark in brackets") << "/home/x/[[*]]*].CVX";
+    QTest::newRow("brackets without a mark") << "/home/x/[a]*.CVX";
+}
+
+// Qt would drop "[*]" from a title as the place of its modified-document mark: the title
+// bar, the window's accessible name and the caption read back show the path whole.
+void SelectionTest::titleShowsAPathLetterForLetter()
+{
+    QFETCH(QString, path);
+    EditorFixture f;
+    f.w->setWindowModified(true); // the mark is never shown either
+    sMapFile = path;
+    f.w->ShowScreen();
+    const QString expected = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path;
+    QCOMPARE(f.w->windowHandle()->title(), expected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.w.get())->text(QAccessible::Name), expected);
+    QCOMPARE(platform::Caption(f.w.get()), expected);
+    QCOMPARE(sMainCaption, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+}
+
 void SelectionTest::wheelOverTheOpenChooserChangesNothing()
 {
     EditorFixture f;
