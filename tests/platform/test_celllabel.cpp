@@ -14,6 +14,10 @@ private slots:
     void followsItsCellOnScreenAndInVisibility();
     void copiesAreReadableToo();
     void captionChangeIsAnnounced();
+    void doubleClickIsOneMouseDownAndOneClick_data();
+    void doubleClickIsOneMouseDownAndOneClick();
+    void doubleClickWhoseFirstPressWentElsewhereIsAPress();
+    void pressesApartAreEachAMouseDownAndAClick();
 };
 
 namespace {
@@ -21,8 +25,13 @@ namespace {
 struct Window {
     QWidget top;
     CellLabel *cell;
+    QStringList events; // "down <button> <shift>" and "click", in order
     Window() : cell(new CellLabel(&top))
     {
+        cell->onMouseDown = [this](int button, int shift, int, int) {
+            events << QStringLiteral("down %1 %2").arg(button).arg(shift);
+        };
+        cell->onClick = [this] { events << QStringLiteral("click"); };
         top.resize(200, 100);
         cell->setGeometry(40, 32, 41, 17);
         cell->SetCaption(QStringLiteral("- - -"));
@@ -109,6 +118,66 @@ void CellLabelTest::captionChangeIsAnnounced()
     on.Clear();
     w.cell->SetBackColor(Qt::white);
     QCOMPARE(on.Events(QAccessible::NameChanged).size(), 0);
+}
+
+void CellLabelTest::doubleClickIsOneMouseDownAndOneClick_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("left") << int(Qt::LeftButton) << 0 << QStringList{"down 1 0", "click"};
+    QTest::newRow("right") << int(Qt::RightButton) << 0 << QStringList{"down 2 0"};
+    QTest::newRow("shift + right") << int(Qt::RightButton) << int(Qt::ShiftModifier) << QStringList{"down 2 1"};
+    QTest::newRow("middle") << int(Qt::MiddleButton) << 0 << QStringList{"down 4 0"};
+}
+
+// A double click through the window, as the mouse makes it: press, release, then the
+// second press, which Qt delivers as a double click, and its release.
+void CellLabelTest::doubleClickIsOneMouseDownAndOneClick()
+{
+    QFETCH(int, button);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, expected);
+    Window w;
+    QTest::mouseDClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers),
+                       QPoint(45, 37));
+    QCOMPARE(w.events, expected);
+    // The next press after the double click is a new one.
+    w.events.clear();
+    QTest::mouseClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers),
+                      QPoint(45, 37));
+    QCOMPARE(w.events, expected);
+}
+
+// Qt makes a double click of two presses a few pixels apart; when the first went to the
+// neighbouring cell, the second is this cell's own first press.
+void CellLabelTest::doubleClickWhoseFirstPressWentElsewhereIsAPress()
+{
+    Window w;
+    CellLabel *neighbour = w.cell->Copy();
+    neighbour->move(8, 32);
+    neighbour->show();
+    int neighbourDowns = 0;
+    neighbour->onMouseDown = [&](int, int, int, int) { ++neighbourDowns; };
+    QTest::mousePress(neighbour, Qt::LeftButton, {}, QPoint(31, 5));
+    QTest::mouseRelease(neighbour, Qt::LeftButton, {}, QPoint(31, 5));
+    QTest::mouseDClick(w.cell, Qt::LeftButton, {}, QPoint(1, 5));
+    QTest::mouseRelease(w.cell, Qt::LeftButton, {}, QPoint(1, 5));
+    QCOMPARE(neighbourDowns, 1);
+    QCOMPARE(w.events, QStringList({"down 1 0", "click"}));
+}
+
+void CellLabelTest::pressesApartAreEachAMouseDownAndAClick()
+{
+    Window w;
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(w.top.windowHandle(), Qt::LeftButton, {}, QPoint(45, 37));
+    QCOMPARE(w.events, QStringList({"down 1 0", "click", "down 1 0", "click", "down 1 0", "click"}));
+    // A release outside the label is no click.
+    w.events.clear();
+    QTest::mousePress(w.cell, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(w.cell, Qt::LeftButton, {}, QPoint(60, 5));
+    QCOMPARE(w.events, QStringList({"down 1 0"}));
 }
 
 QTEST_MAIN(CellLabelTest)
