@@ -8,6 +8,7 @@
 #include "platform/FileDialog.h"
 #include "platform/Folder.h"
 #include "platform/MsgBox.h"
+#include "platform/OuterSize.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -158,7 +159,7 @@ void frmCVDMXMap::Form_Load()
 {
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
-    const int frameWidth = frameGeometry().width();
+    const int frameWidth = platform::OuterSize(this).width();
     const int top = 60 / kTwipsPerPixel;
     const double left = (double(screenArea.width()) * kTwipsPerPixel - double(frameWidth) * kTwipsPerPixel) / 2;
     move(screenArea.x() + int(left / kTwipsPerPixel), screenArea.y() + top);

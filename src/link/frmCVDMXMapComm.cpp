@@ -5,6 +5,7 @@
 #include "platform/CallTrace.h"
 #include "platform/ComPorts.h"
 #include "platform/MsgBox.h"
+#include "platform/OuterSize.h"
 
 #include <QScreen>
 
@@ -84,7 +85,7 @@ void frmCVDMXMapComm::Form_Load()
     CVDMX_TRACE("frmCVDMXMapComm.Form_Load");
     loaded_ = true;
     const QRect screen = this->screen()->geometry();
-    const QSize outer = frameGeometry().size();
+    const QSize outer = platform::OuterSize(this);
     move(screen.left() + (screen.width() - outer.width()) / 2,
          screen.top() + (screen.height() - outer.height()) / 2);
     cboComPort->Clear();

@@ -132,6 +132,7 @@ private slots:
     void init();
     void cleanup() { home_.reset(); }
     void layoutAndStartState();
+    void centredByItsOuterSize();
     void showIsModalAndCloseUnloads();
     void titleBarCloseUnloadsWithoutQuestion();
     void escapeDoesNotClose();
@@ -193,15 +194,28 @@ void TestCommWindow::layoutAndStartState()
     QCOMPARE(w.cboComPort->nextInFocusChain(), static_cast<QWidget *>(w.pbDL));
     QCOMPARE(w.pbDL->nextInFocusChain(), static_cast<QWidget *>(w.cmdFirmRev));
     QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
-    // The frame's size is known once the window has been shown: the next load centres
-    // the outer window exactly.
-    const QRect screen = w.screen()->geometry();
-    const int margin = w.frameGeometry().width() - w.width();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= margin + 1);
-    w.Form_Load();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
     QVERIFY(w.IsLoaded());
+}
+
+// Each load centres the window by its outer size, frame included, from the first one on,
+// before it is shown; showing it does not move it.
+void TestCommWindow::centredByItsOuterSize()
+{
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    const QRect loaded = w.frameGeometry();
+    const QRect screen = w.screen()->geometry();
+    QCOMPARE(loaded.size(), QSize(297, 97).grownBy(w.windowHandle()->frameMargins()));
+    QVERIFY(loaded.width() > 297);
+    QVERIFY(qAbs(loaded.left() - screen.left() - (screen.width() - loaded.width()) / 2.0) <= 0.5);
+    QVERIFY(qAbs(loaded.top() - screen.top() - (screen.height() - loaded.height()) / 2.0) <= 0.5);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.frameGeometry(), loaded);
+    w.move(3, 5);
+    w.Unload();
+    w.Form_Load();
+    QCOMPARE(w.frameGeometry(), loaded);
 }
 
 void TestCommWindow::showIsModalAndCloseUnloads()
