@@ -22,7 +22,7 @@ inline QList<AccessibleNode> AccessibleLabels(frmCVDMXMap &w)
     return labels;
 }
 
-// The cell whose name changes were announced, in order, with the names announced.
+// The cells whose name changes were announced, in order, with the names announced.
 inline QList<QPair<QObject *, QString>> AnnouncedCells(const AccessibilityOn &on)
 {
     QList<QPair<QObject *, QString>> cells;
