@@ -6,6 +6,7 @@
 #include "editor/frmCVDMXMap.h"
 #include "platform/MsgBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -47,9 +48,19 @@ void Paint()
     QApplication::processEvents();
 }
 
+// The conditions of a measurement other than the usual ones (offscreen, accessibility
+// off), added to each figure's name: " (xcb, accessibility on)".
+QString Conditions()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") && !QAccessible::isActive())
+        return QString();
+    return QStringLiteral(" (%1, accessibility %2)").arg(platform, QAccessible::isActive() ? "on" : "off");
+}
+
 Figure Make(const QString &name, double goal, const QString &goalText)
 {
-    return Figure{name, QStringLiteral("ms"), {}, goal, goalText};
+    return Figure{name + Conditions(), QStringLiteral("ms"), {}, goal, goalText};
 }
 
 } // namespace
@@ -78,7 +89,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     w.ShowAndActivate();
     Paint();
     figures.push_back(startup);
-    Figure rss = Figure{QStringLiteral("Peak resident memory after start-up"), QStringLiteral("MB"),
+    Figure rss = Figure{QStringLiteral("Peak resident memory after start-up") + Conditions(), QStringLiteral("MB"),
                         {startupRss}, 60, QStringLiteral("<= 60 MB")};
 
     Figure left = Make(QStringLiteral("Left press on an output cell"), 4, QStringLiteral("<= 4 ms"));

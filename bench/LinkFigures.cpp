@@ -67,6 +67,8 @@ bool Download(frmCVDMXMapComm &comm, QString *outcome)
 
 void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
 {
+    if (options.downloadReps == 0)
+        return;
     if (options.simPath.isEmpty()) {
         std::fprintf(stderr, "cvdmxmap-bench: no simulator found; download figures skipped\n");
         return;

@@ -1,9 +1,11 @@
 // cvdmxmap-bench: measures the editor's speed and memory on this machine.
 #include "Figures.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,16 +16,33 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: cvdmxmap-bench [--reps N] [--download-reps N] [--sim PATH] [--json]\n"
+    "Usage: cvdmxmap-bench [--reps N] [--download-reps N] [--sim PATH] [--accessibility] [--json]\n"
     "Measures start-up, presses, refresh, Sequence Values, map file I/O, downloads to the\n"
     "controller simulator and peak memory; prints median, min and max of each figure\n"
-    "with its goal. Runs offscreen in a temporary home folder.\n";
+    "with its goal. Runs offscreen in a temporary home folder unless QT_QPA_PLATFORM says\n"
+    "otherwise; the editor's figures then name the platform and whether accessibility was on.\n"
+    "--download-reps 0 leaves the downloads out. --accessibility waits up to 10 s for an\n"
+    "assistive-technology bus to switch Qt's accessibility on (on Linux: the AT-SPI bus and\n"
+    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1) and fails with status 3 if it does not.\n";
+
+// Lets Qt reach the accessibility bus; true once accessibility is on.
+bool WaitForAccessibility()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!QAccessible::isActive() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return QAccessible::isActive();
+}
 
 void PrintTable(const std::vector<Figure> &figures)
 {
-    std::printf("%-48s %10s %10s %10s  %-18s %s\n", "Figure", "median", "min", "max", "goal", "met");
+    int width = 48;
+    for (const Figure &f : figures)
+        width = std::max(width, int(f.name.size()));
+    std::printf("%-*s %10s %10s %10s  %-18s %s\n", width, "Figure", "median", "min", "max", "goal", "met");
     for (const Figure &f : figures) {
-        std::printf("%-48s %7.2f %-2s %7.2f %-2s %7.2f %-2s  %-18s %s\n", qPrintable(f.name), f.Median(),
+        std::printf("%-*s %7.2f %-2s %7.2f %-2s %7.2f %-2s  %-18s %s\n", width, qPrintable(f.name), f.Median(),
                     qPrintable(f.unit), f.Min(), qPrintable(f.unit), f.Max(), qPrintable(f.unit),
                     qPrintable(f.goalText), f.samples.empty() ? "n/a" : f.Met() ? "yes" : "NO");
     }
@@ -52,6 +71,7 @@ int main(int argc, char *argv[])
 
     BenchOptions options;
     bool json = false;
+    bool accessibility = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -60,7 +80,9 @@ int main(int argc, char *argv[])
         } else if (a == QLatin1String("--reps") && i + 1 < args.size()) {
             options.reps = std::max(1, args[++i].toInt());
         } else if (a == QLatin1String("--download-reps") && i + 1 < args.size()) {
-            options.downloadReps = std::max(1, args[++i].toInt());
+            options.downloadReps = std::max(0, args[++i].toInt());
+        } else if (a == QLatin1String("--accessibility")) {
+            accessibility = true;
         } else if (a == QLatin1String("--sim") && i + 1 < args.size()) {
             options.simPath = args[++i];
         } else {
@@ -72,6 +94,12 @@ int main(int argc, char *argv[])
         const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/cvdmx-sim");
         const QString sibling = QCoreApplication::applicationDirPath() + QStringLiteral("/cvdmx-sim");
         options.simPath = QFileInfo::exists(beside) ? beside : QFileInfo::exists(sibling) ? sibling : QString();
+    }
+
+    if (accessibility && !WaitForAccessibility()) {
+        std::fprintf(stderr, "cvdmxmap-bench: accessibility did not come on (platform %s)\n",
+                     qPrintable(QGuiApplication::platformName()));
+        return 3;
     }
 
     std::vector<Figure> figures;

@@ -4,7 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+# qt6-base-private-dev: the tests switch Qt's accessibility on and turn the mouse wheel
+# through Qt's window-system interface.
+scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev \
+  fonts-dejavu-core
 
 build="${1:-build}"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

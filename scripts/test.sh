@@ -9,6 +9,11 @@ QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 bench/cvdmxmap-bench --reps 3 --download-reps 1 >/dev/null
 cd ..
 
+# The grid read through the real AT-SPI bus under Xvfb, as a screen reader reads it; the
+# benchmark once more with that bus, accessibility off and on.
+scripts/check-accessibility.sh
+scripts/bench-accessibility.sh --reps 3 >/dev/null
+
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCVDMX_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"

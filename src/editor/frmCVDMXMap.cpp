@@ -4,9 +4,11 @@
 #include "editor/WindowIcon.h"
 #include "link/frmCVDMXMapComm.h"
 #include "platform/CallTrace.h"
+#include "platform/Caption.h"
 #include "platform/FileDialog.h"
 #include "platform/Folder.h"
 #include "platform/MsgBox.h"
+#include "platform/OuterSize.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -67,7 +69,7 @@ frmCVDMXMap::~frmCVDMXMap() = default;
 // The window as designed: the controls and menus with their design-time properties.
 void frmCVDMXMap::BuildDesign()
 {
-    setWindowTitle(QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+    platform::SetCaption(this, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
     setWindowIcon(WindowIcon());
     // A default font by pixel size, so that the widest output text fits a 41-pixel cell.
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -157,12 +159,12 @@ void frmCVDMXMap::Form_Load()
 {
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
-    const int frameWidth = frameGeometry().width();
+    const int frameWidth = platform::OuterSize(this).width();
     const int top = 60 / kTwipsPerPixel;
     const double left = (double(screenArea.width()) * kTwipsPerPixel - double(frameWidth) * kTwipsPerPixel) / 2;
     move(screenArea.x() + int(left / kTwipsPerPixel), screenArea.y() + top);
 
-    sMainCaption = windowTitle();
+    sMainCaption = platform::Caption(this);
 
     if (!platform::FolderExists(WorkFolderPath())) {
         QString reason;

@@ -4,6 +4,7 @@
 #include "document/modCVDMXMap.h"
 #include "editor/OutputLabel.h"
 #include "platform/CallTrace.h"
+#include "platform/Caption.h"
 
 #include <QPushButton>
 #include <algorithm>
@@ -21,9 +22,9 @@ void frmCVDMXMap::ShowScreen()
 {
     CVDMX_TRACE("ShowScreen");
     if (sMapFile == kNoFile)
-        setWindowTitle(sMainCaption + QStringLiteral("   (None)"));
+        platform::SetCaption(this, sMainCaption + QStringLiteral("   (None)"));
     else
-        setWindowTitle(sMainCaption + QStringLiteral("   ") + sMapFile);
+        platform::SetCaption(this, sMainCaption + QStringLiteral("   ") + sMapFile);
     cboDevAdd->SetListIndex(GetDevAdd());
     cboDevRange->SetListIndex(GetDevRange());
     const int a = cboDevAdd->ListIndex();

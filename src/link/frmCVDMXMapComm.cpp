@@ -5,6 +5,7 @@
 #include "platform/CallTrace.h"
 #include "platform/ComPorts.h"
 #include "platform/MsgBox.h"
+#include "platform/OuterSize.h"
 
 #include <QScreen>
 
@@ -22,7 +23,7 @@ const QString kChecksumFaultText = QStringLiteral(
 } // namespace
 
 frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent)
-    : QDialog(parent),
+    : platform::Dialog(parent),
       cmdClose(new QPushButton(QStringLiteral("Close"), this)),
       cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
       cboComPort(new platform::ComboList(this)),
@@ -84,7 +85,7 @@ void frmCVDMXMapComm::Form_Load()
     CVDMX_TRACE("frmCVDMXMapComm.Form_Load");
     loaded_ = true;
     const QRect screen = this->screen()->geometry();
-    const QSize outer = frameGeometry().size();
+    const QSize outer = platform::OuterSize(this);
     move(screen.left() + (screen.width() - outer.width()) / 2,
          screen.top() + (screen.height() - outer.height()) / 2);
     cboComPort->Clear();

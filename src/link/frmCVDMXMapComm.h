@@ -1,15 +1,16 @@
 #pragma once
 #include "link/Exchange.h"
 #include "platform/ComboList.h"
+#include "platform/Dialog.h"
 #include "platform/SerialPort.h"
 
-#include <QDialog>
 #include <QProgressBar>
 #include <QPushButton>
 
 // The communications window: the port choice, the map download and the firmware query.
-// Created once; every Show() loads it afresh and shows it modally.
-class frmCVDMXMapComm : public QDialog {
+// Created once; every Show() loads it afresh and shows it modally. It closes through
+// "Close" or its title bar only.
+class frmCVDMXMapComm : public platform::Dialog {
     Q_OBJECT
 public:
     explicit frmCVDMXMapComm(QWidget *parent = nullptr);

@@ -1,8 +1,13 @@
 #include "platform/CellLabel.h"
 
+#include "platform/AccessibleCell.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 
 namespace platform {
 
@@ -38,6 +43,7 @@ CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     cache_ = CacheFor(font());
+    InstallAccessibleCells();
 }
 
 CellLabel *CellLabel::Copy() const
@@ -65,6 +71,12 @@ void CellLabel::SetCaption(const QString &text)
         return;
     caption_ = SharedCaption(cache_, text, font());
     update();
+    // A screen reader that follows the grid hears the new text. Nothing is built while no
+    // assistive tool listens: a refresh sets 512 captions.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CellLabel::setAlignment(Qt::Alignment alignment)
@@ -105,6 +117,9 @@ int ShiftMask(Qt::KeyboardModifiers modifiers)
 
 void CellLabel::mousePressEvent(QMouseEvent *event)
 {
+    lastPressButton_ = event->button();
+    lastPressTime_ = event->timestamp();
+    clickPending_ = event->button() == Qt::LeftButton;
     if (onMouseDown) {
         const QPoint p = event->position().toPoint();
         onMouseDown(int(event->button()), ShiftMask(event->modifiers()), p.x(), p.y());
@@ -112,11 +127,29 @@ void CellLabel::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
+// Qt delivers the second press of a double click as a double-click event; it is no
+// mouse-down, and its release no click. The grid has no double-click handler. The first
+// press may have gone to a neighbouring widget a few pixels away: this label then takes
+// the event as its own first press.
+void CellLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const bool secondPress = event->button() == lastPressButton_
+        && event->timestamp() - lastPressTime_ <= quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (!secondPress) {
+        mousePressEvent(event);
+        return;
+    }
+    clickPending_ = false;
+    event->accept();
+}
+
 void CellLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())
-        && onClick)
+    const bool click = clickPending_ && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
+    clickPending_ = false;
+    if (click && onClick)
         onClick();
 }
 

@@ -1,12 +1,15 @@
 #include "platform/ComboList.h"
 
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 namespace platform {
 
 ComboList::ComboList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
+    // Tab and a click give the focus; a wheel turn does not (QComboBox's default would).
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) {
         if (click_)
             click_();
@@ -32,6 +35,16 @@ void ComboList::AddItem(const QString &text)
     // QComboBox selects the first entry added to an empty list; a list starts unselected.
     if (wasEmpty)
         setCurrentIndex(-1);
+}
+
+// The wheel steps only the list that has the focus; over any other it goes on to the
+// list's parent, as if the list were not there.
+void ComboList::wheelEvent(QWheelEvent *event)
+{
+    if (hasFocus())
+        QComboBox::wheelEvent(event);
+    else
+        event->ignore();
 }
 
 void ComboList::SetListIndex(int index)

@@ -40,6 +40,8 @@ int MsgBox(const QString &text, int buttons, const QString &title)
     QMessageBox box(IconOf(buttons), title, text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Texts are shown letter for letter: a controller's revision may hold "<" or "&".
+    box.setTextFormat(Qt::PlainText);
     if (yesNo) {
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);

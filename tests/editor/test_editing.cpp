@@ -1,9 +1,11 @@
 // Choosing outputs, device address and range, and the three range commands.
+#include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "editor/OutputLabel.h"
 #include "platform/CallTrace.h"
 #include "platform/MsgBox.h"
+#include "support/Wheel.h"
 
 #include <QPushButton>
 
@@ -24,6 +26,8 @@ private slots:
     void refreshAfterBothDeviceEntriesChangedNestsThreeDeep();
     void rangeCommands_data();
     void rangeCommands();
+    void sequenceIsHeardByAScreenReader();
+    void wheelStepsADeviceListOnlyWithTheFocus();
 };
 
 void EditingTest::choosingAnOutputStoresIt_data()
@@ -218,6 +222,66 @@ void EditingTest::rangeCommands()
     QVERIFY(f.w->cmdMSSeq->isVisible());
     for (int c = 0; c < kChannels; ++c)
         QCOMPARE(f.Text(c), OutputLabel(iDmxMap[c], 0));
+}
+
+// Sequence Values announces each cell whose output it changes, in channel order, and
+// nothing for the cells whose output stays.
+void EditingTest::sequenceIsHeardByAScreenReader()
+{
+    EditorFixture f;
+    const QList<int> before{20, 1, 1, 255, 24, 9}; // channel 45 holds its sequence value already
+    for (int k = 0; k < before.size(); ++k)
+        iDmxMap[40 + k] = int16_t(before[k]);
+    f.w->ShowScreen();
+    f.Press(45, Qt::RightButton);
+    f.Press(40, Qt::RightButton, Qt::ShiftModifier);
+    AccessibilityOn on;
+    QTest::mouseClick(f.w->cmdMSSeq, Qt::LeftButton);
+
+    const QList<QPair<QObject *, QString>> expected{{f.w->lblDimChan[41], QStringLiteral("D:06.2")},
+                                                    {f.w->lblDimChan[42], QStringLiteral("D:06.3")},
+                                                    {f.w->lblDimChan[43], QStringLiteral("D:06.4")},
+                                                    {f.w->lblDimChan[45], QStringLiteral("D:07.2")}};
+    QCOMPARE(AnnouncedCells(on), expected);
+    const QList<AccessibleNode> labels = AccessibleLabels(*f.w);
+    QVERIFY(LabelsMatchTheGrid(*f.w, labels));
+    for (int k = 0; k < before.size(); ++k)
+        QCOMPARE(labels[3 + 2 * (40 + k)].name, OutputLabel(int16_t(20 + k), 0));
+    QCOMPARE(labels[3 + 2 * 46].name, QStringLiteral("- - -"));
+}
+
+// The address list holds the focus after start-up, as the first control in tab order.
+// Scrolling over the range list then changes nothing; once Tab has brought the focus to
+// it, the wheel steps it and its handler stores the range, and scrolling over the address
+// list, which has lost the focus, renumbers nothing.
+void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
+{
+    EditorFixture f;
+    iDmxMap[0] = 4;
+    f.w->ShowScreen();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.w->cboDevAdd));
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    TurnWheel(f.w->cboDevRange, -1);
+    TurnWheel(f.w->cboDevRange, -2);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDevRange->ListIndex(), 0);
+    QCOMPARE(GetDevRange(), int16_t(0));
+
+    QTest::keyClick(f.w->cboDevAdd, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.w->cboDevRange));
+    TurnWheel(f.w->cboDevRange, -1);
+    QCOMPARE(trace, QStringList({"cboDevRange_Click", "  ShowScreen"}));
+    QCOMPARE(GetDevRange(), int16_t(1));
+
+    trace.clear();
+    TurnWheel(f.w->cboDevAdd, -1);
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDevAdd->ListIndex(), 0);
+    QCOMPARE(GetDevAdd(), int16_t(0));
+    QCOMPARE(f.Text(0), QStringLiteral("D:02.1"));
+    QCOMPARE(bMapChanged, false);
 }
 
 QTEST_MAIN(EditingTest)

@@ -1,5 +1,6 @@
 // The File menu through every document state, the dialogs' starting names, leaving the
 // program, and the reports of files that cannot be read or written.
+#include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "document/MapFile.h"
@@ -54,6 +55,7 @@ private slots:
     void stateTable_data();
     void stateTable();
     void openShowsTheFileWithItsDeviceLists();
+    void openIsHeardByAScreenReader();
     void saveOfATitledMapWritesAtOnceWithoutRefresh();
     void dialogStartingNames();
     void dialogAnswersThatChooseNothing_data();
@@ -197,6 +199,33 @@ void FileCommandsTest::openShowsTheFileWithItsDeviceLists()
     QCOMPARE(f.w->cboDevRange->currentText(), QStringLiteral("Device Range: 7 / Switch Setting: 6"));
     QCOMPARE(f.Text(0), QStringLiteral("D:04.2"));
     QCOMPARE(bMapChanged, false);
+}
+
+// The cells whose text the file changes announce it once each, although three refreshes
+// ran; the labels then read the file's outputs and the window's name its path.
+void FileCommandsTest::openIsHeardByAScreenReader()
+{
+    EditorFixture f;
+    MapTable disk = DiskMap();
+    disk[300] = 0;
+    disk[511] = 100; // a foreign value reads "- - -", as before: no announcement
+    const QString path = f.home.WorkFolder() + QStringLiteral("/disk.CVX");
+    WriteBytes(path, MapToBytes(disk));
+    FileDialogScript dialogs({path});
+    AccessibilityOn on;
+    f.w->mnuFileOpen_Click();
+
+    const QList<QPair<QObject *, QString>> expected{{f.w->lblDimChan[0], QStringLiteral("D:04.2")},
+                                                    {f.w->lblDimChan[300], QStringLiteral("D:03.1")}};
+    QCOMPARE(AnnouncedCells(on), expected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.w.get())->text(QAccessible::Name),
+             QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path);
+    const QList<AccessibleNode> labels = AccessibleLabels(*f.w);
+    QVERIFY(LabelsMatchTheGrid(*f.w, labels));
+    QCOMPARE(labels[3].name, QStringLiteral("D:04.2"));
+    QCOMPARE(labels[3 + 2 * 300].name, QStringLiteral("D:03.1"));
+    QCOMPARE(labels[3 + 2 * 511].name, QStringLiteral("- - -"));
+    QCOMPARE(labels[2 + 2 * 300].name, QStringLiteral("301"));
 }
 
 void FileCommandsTest::saveOfATitledMapWritesAtOnceWithoutRefresh()

@@ -2,8 +2,12 @@
 #include "EditorFixture.h"
 
 #include "platform/CallTrace.h"
+#include "platform/Caption.h"
+#include "support/Wheel.h"
 
+#include <QAccessible>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace modCVDMXMap;
 
@@ -24,6 +28,10 @@ private slots:
     void passiveAreasOnlyHideTheChooser();
     void activationForgetsTheRangeButLeavesItPainted();
     void titleShowsTheFile();
+    void titleShowsAPathLetterForLetter_data();
+    void titleShowsAPathLetterForLetter();
+    void wheelOverTheOpenChooserChangesNothing();
+    void doubleClickRunsACellsHandlerOnce();
 };
 
 void SelectionTest::leftPressOpensTheChooser_data()
@@ -276,6 +284,93 @@ void SelectionTest::titleShowsTheFile()
     sMapFile = QStringLiteral("none"); // only the exact word marks an untitled map
     f.w->ShowScreen();
     QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   none"));
+}
+
+// After a left press the chooser stands under the pointer without the focus: scrolling
+// on stores no other output and runs no handler.
+void SelectionTest::titleShowsAPathLetterForLetter_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("modified mark") << "/home/x/Stage[*].CVX";
+    QTest::newRow("two marks") << "/home/x/[*][*]/a.CVX";
+    QTest::newRow("three marks apart") << "/home/[*]x/[*]/b[*].CVX";
+    QTest::newRow("mark in brackets") << "/home/x/[[*]]*].CVX";
+    QTest::newRow("brackets without a mark") << "/home/x/[a]*.CVX";
+}
+
+// Qt would drop "[*]" from a title as the place of its modified-document mark: the title
+// bar, the window's accessible name and the caption read back show the path whole.
+void SelectionTest::titleShowsAPathLetterForLetter()
+{
+    QFETCH(QString, path);
+    EditorFixture f;
+    f.w->setWindowModified(true); // the mark is never shown either
+    sMapFile = path;
+    f.w->ShowScreen();
+    const QString expected = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path;
+    QCOMPARE(f.w->windowHandle()->title(), expected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.w.get())->text(QAccessible::Name), expected);
+    QCOMPARE(platform::Caption(f.w.get()), expected);
+    QCOMPARE(sMainCaption, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+}
+
+void SelectionTest::wheelOverTheOpenChooserChangesNothing()
+{
+    EditorFixture f;
+    iDmxMap[40] = 6;
+    f.w->ShowScreen();
+    f.Press(40, Qt::LeftButton);
+    QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
+    bMapChanged = false;
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    TurnWheel(f.w->cboDimChan, -1);
+    TurnWheel(f.w->cboDimChan, 2);
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList());
+    QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
+    QCOMPARE(iDmxMap[40], int16_t(6));
+    QCOMPARE(f.Text(40), QStringLiteral("D:02.3"));
+    QCOMPARE(bMapChanged, false);
+    QVERIFY(f.w->cboDimChan->isVisible());
+    QVERIFY(!f.w->cboDimChan->hasFocus());
+}
+
+// Double clicks through the window, as the mouse makes them: the second press is a double
+// click, which the grid does not handle, so each handler runs once; a double click on the
+// background still hides the chooser.
+void SelectionTest::doubleClickRunsACellsHandlerOnce()
+{
+    EditorFixture f;
+    QWindow *window = f.w->windowHandle();
+    auto at = [&](QWidget *cell) { return cell->mapTo(f.w.get(), QPoint(5, 5)); };
+    QStringList trace;
+    platform::CallTrace::Install(&trace);
+    QTest::mouseDClick(window, Qt::LeftButton, {}, at(f.w->lblDMXChan[17]));
+    QCOMPARE(trace, QStringList({"lblDMXChan_Click", "  ChanSel", "    cboDimChan_Click", "      ShowScreen"}));
+    QCOMPARE(f.w->iCurChan, int16_t(17));
+    QVERIFY(f.w->cboDimChan->isVisible());
+
+    trace.clear();
+    QTest::mouseDClick(window, Qt::RightButton, {}, at(f.w->lblDimChan[30]));
+    QCOMPARE(trace, QStringList({"lblDimChan_MouseDown", "  ShowMS"}));
+    QVERIFY(!f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->iMSStart, int16_t(30));
+
+    trace.clear();
+    QTest::mouseDClick(window, Qt::RightButton, Qt::ShiftModifier, at(f.w->lblDimChan[33]));
+    QCOMPARE(trace, QStringList({"lblDimChan_MouseDown", "  ShowMS"}));
+    QCOMPARE(f.w->iMSEnd, int16_t(33));
+
+    QTest::mouseClick(window, Qt::LeftButton, {}, at(f.w->lblDMXChan[2]));
+    QVERIFY(f.w->cboDimChan->isVisible());
+    trace.clear();
+    QTest::mouseDClick(window, Qt::LeftButton, {}, f.w->client->mapTo(f.w.get(), QPoint(700, 30)));
+    platform::CallTrace::Install(nullptr);
+    QCOMPARE(trace, QStringList());
+    QVERIFY(!f.w->cboDimChan->isVisible());
+    QCOMPARE(f.w->bMSActive, true);
+    QCOMPARE(f.Colour(30), kWhiteCell);
 }
 
 QTEST_MAIN(SelectionTest)

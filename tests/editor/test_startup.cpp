@@ -1,4 +1,5 @@
 // What the main window holds after start-up, and the order in which start-up runs.
+#include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "editor/OutputLabel.h"
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QWindow>
 
 using namespace modCVDMXMap;
 
@@ -23,11 +25,13 @@ private slots:
     void deviceListTexts_data();
     void deviceListTexts();
     void windowPlacementAndDesign();
+    void placedByItsOuterSizeBeforeItIsShown();
     void everyTextFitsItsControl();
     void startupCreatesFolderAndSettings();
     void storedPortIsKept();
     void startupOrderAndNesting();
     void folderThatCannotBeCreatedIsReported();
+    void gridIsReadableByAssistiveTools();
 };
 
 void StartupTest::startupState()
@@ -122,10 +126,8 @@ void StartupTest::windowPlacementAndDesign()
     QCOMPARE(w.client->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
     QCOMPARE(w.frameGeometry().top(), w.screen()->geometry().top() + 4);
     const int screenWidth = w.screen()->geometry().width();
-    // Centred by the outer width known while loading; the frame, added when the window is
-    // first shown, may shift it by half its own width.
-    const int frameSlack = (w.frameGeometry().width() - w.width()) / 2 + 1;
-    QVERIFY(qAbs(w.frameGeometry().left() - (screenWidth - w.frameGeometry().width()) / 2) <= frameSlack);
+    QVERIFY(w.frameGeometry().width() > w.width()); // the platform gives it a frame
+    QVERIFY(qAbs(w.frameGeometry().left() - (screenWidth - w.frameGeometry().width()) / 2.0) <= 0.5);
     QCOMPARE(w.cboDevAdd->geometry(), QRect(8, 0, 129, 21));
     QCOMPARE(w.cboDevRange->geometry(), QRect(144, 0, 209, 21));
     QCOMPARE(w.lblHeader->geometry(), QRect(400, 0, 97, 21));
@@ -153,6 +155,26 @@ void StartupTest::windowPlacementAndDesign()
     for (QAction *a : w.mnuFile->actions())
         QVERIFY(a->shortcut().isEmpty());
     QVERIFY(!w.windowIcon().isNull());
+}
+
+// Loading places the window by its outer size, frame included, before it is first shown;
+// showing it does not move it.
+void StartupTest::placedByItsOuterSizeBeforeItIsShown()
+{
+    TempHome home;
+    MsgBoxScript boxes;
+    frmCVDMXMap w;
+    const QRect loaded = w.frameGeometry();
+    const QRect screen = w.screen()->geometry();
+    const QMargins frame = w.windowHandle()->frameMargins();
+    QVERIFY(frame.left() + frame.right() > 0);
+    QVERIFY2(screen.width() >= loaded.width(), "the test screen (tests/offscreen.json) must hold the window");
+    QCOMPARE(loaded.size(), w.size() + QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+    QCOMPARE(loaded.top(), screen.top() + 4);
+    QVERIFY(qAbs(loaded.left() - screen.left() - (screen.width() - loaded.width()) / 2.0) <= 0.5);
+    w.ShowAndActivate();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.frameGeometry(), loaded);
 }
 
 // The fonts must show every output text whole in a 41-pixel cell and every range
@@ -239,6 +261,44 @@ void StartupTest::folderThatCannotBeCreatedIsReported()
     QCOMPARE(w.windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
     QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
     QCOMPARE(bMapChanged, false);
+}
+
+// A screen reader walking the window finds the two legends and then, channel by channel,
+// a label for the number and one for the output, each named by its text and placed on
+// the screen where the cell stands.
+void StartupTest::gridIsReadableByAssistiveTools()
+{
+    EditorFixture f;
+    frmCVDMXMap &w = *f.w;
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
+
+    const QList<AccessibleNode> labels = AccessibleLabels(w);
+    QCOMPARE(labels.size(), 1026);
+    const QPoint origin = w.client->mapToGlobal(QPoint(0, 0));
+    QCOMPARE(labels[0].name, QStringLiteral("DMX Channel"));
+    QCOMPARE(labels[0].rect, QRect(origin + QPoint(400, 0), QSize(97, 21)));
+    QCOMPARE(labels[1].name, QStringLiteral("Dimmer Output"));
+    QCOMPARE(labels[1].rect, QRect(origin + QPoint(496, 0), QSize(105, 21)));
+    for (int i = 0; i < kChannels; ++i) {
+        const AccessibleNode &number = labels[2 + 2 * i];
+        const AccessibleNode &output = labels[3 + 2 * i];
+        QCOMPARE(number.name, QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
+        QCOMPARE(number.rect, QRect(origin + QPoint((i / 32) * 82 + 8, (i % 32) * 20 + 32), QSize(33, 17)));
+        QCOMPARE(output.name, QStringLiteral("- - -"));
+        QCOMPARE(output.rect, QRect(origin + QPoint((i / 32) * 82 + 40, (i % 32) * 20 + 32), QSize(41, 17)));
+        QVERIFY(!number.invisible);
+        QVERIFY(!output.invisible);
+    }
+    QVERIFY(LabelsMatchTheGrid(w, labels));
+    // The controls keep their own roles.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(w.cboDevAdd);
+    QCOMPARE(list->role(), QAccessible::ComboBox);
+    QCOMPARE(list->text(QAccessible::Value), QStringLiteral("Device Address: 01"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.cmdMSSeq)->text(QAccessible::Name),
+             QStringLiteral("Sequence Values"));
+    QVERIFY(QAccessible::queryAccessibleInterface(w.cmdMSSeq)->state().invisible);
 }
 
 QTEST_MAIN(StartupTest)

@@ -4,10 +4,12 @@
 #include "platform/MsgBox.h"
 #include "platform/Profile.h"
 #include "platform/Stopwatch.h"
+#include "support/MessageBoxWatch.h"
 #include "support/MsgBoxScript.h"
 #include "support/SimProcess.h"
 #include "support/StallWatch.h"
 #include "support/TempHome.h"
+#include "support/Wheel.h"
 
 #include <QScreen>
 #include <QTemporaryDir>
@@ -130,10 +132,13 @@ private slots:
     void init();
     void cleanup() { home_.reset(); }
     void layoutAndStartState();
+    void centredByItsOuterSize();
     void showIsModalAndCloseUnloads();
     void titleBarCloseUnloadsWithoutQuestion();
+    void escapeDoesNotClose();
     void openingSelectsRememberedPortAndSavesIt();
     void choosingPortSavesItAtOnce();
+    void wheelOverThePortListChoosesNothing();
     void resetMapDownloadsInEightFrames();
     void receivedMapEqualsEditorMap();
     void silenceOnBlockThree();
@@ -142,6 +147,7 @@ private slots:
     void checksumReplies();
     void firmwareRevision_data();
     void firmwareRevision();
+    void revisionWithMarkupIsShownAsReceived();
     void openFailure_data();
     void openFailure();
 
@@ -188,15 +194,28 @@ void TestCommWindow::layoutAndStartState()
     QCOMPARE(w.cboComPort->nextInFocusChain(), static_cast<QWidget *>(w.pbDL));
     QCOMPARE(w.pbDL->nextInFocusChain(), static_cast<QWidget *>(w.cmdFirmRev));
     QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
-    // The frame's size is known once the window has been shown: the next load centres
-    // the outer window exactly.
-    const QRect screen = w.screen()->geometry();
-    const int margin = w.frameGeometry().width() - w.width();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= margin + 1);
-    w.Form_Load();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
     QVERIFY(w.IsLoaded());
+}
+
+// Each load centres the window by its outer size, frame included, from the first one on,
+// before it is shown; showing it does not move it.
+void TestCommWindow::centredByItsOuterSize()
+{
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    const QRect loaded = w.frameGeometry();
+    const QRect screen = w.screen()->geometry();
+    QCOMPARE(loaded.size(), QSize(297, 97).grownBy(w.windowHandle()->frameMargins()));
+    QVERIFY(loaded.width() > 297);
+    QVERIFY(qAbs(loaded.left() - screen.left() - (screen.width() - loaded.width()) / 2.0) <= 0.5);
+    QVERIFY(qAbs(loaded.top() - screen.top() - (screen.height() - loaded.height()) / 2.0) <= 0.5);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.frameGeometry(), loaded);
+    w.move(3, 5);
+    w.Unload();
+    w.Form_Load();
+    QCOMPARE(w.frameGeometry(), loaded);
 }
 
 void TestCommWindow::showIsModalAndCloseUnloads()
@@ -242,6 +261,37 @@ void TestCommWindow::titleBarCloseUnloadsWithoutQuestion()
     QVERIFY(boxes.Shown().isEmpty());
 }
 
+// Escape, with the focus on "Close" or on the port list, leaves the window open and
+// changes nothing; only "Close" ends the modal run.
+void TestCommWindow::escapeDoesNotClose()
+{
+    MsgBoxScript boxes;
+    modCVDMXMap::iComPort = 3;
+    frmCVDMXMapComm w;
+    QList<bool> openAfterEscape;
+    QList<QWidget *> focusAtEscape;
+    QTimer::singleShot(0, &w, [&] {
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("communications window not active");
+        for (QWidget *focus : {static_cast<QWidget *>(w.cmdClose), static_cast<QWidget *>(w.cboComPort)}) {
+            focus->setFocus();
+            focusAtEscape << QApplication::focusWidget();
+            QTest::keyClick(focus, Qt::Key_Escape);
+            openAfterEscape << (w.IsLoaded() && w.isVisible());
+        }
+        QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        openAfterEscape << (w.IsLoaded() && w.isVisible());
+        w.cmdClose->click();
+    });
+    w.Show();
+    QCOMPARE(focusAtEscape, (QList<QWidget *>{w.cmdClose, w.cboComPort}));
+    QCOMPARE(openAfterEscape, (QList<bool>{true, true, true}));
+    QVERIFY(!w.IsLoaded());
+    QCOMPARE(w.cboComPort->ListIndex(), 3);
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(3));
+    QVERIFY(boxes.Shown().isEmpty());
+}
+
 void TestCommWindow::openingSelectsRememberedPortAndSavesIt()
 {
     home_->WriteSettings("; my ports\r\n[Ports]\r\nCOM3=/dev/ttyUSB7\r\n[Download]\r\nCom Port=8\r\n");
@@ -276,6 +326,26 @@ void TestCommWindow::choosingPortSavesItAtOnce()
     QCOMPARE(w.comDev.CommPort(), int16_t(5));
     QCOMPARE(home_->ReadSettings(), QByteArray("[Download]\nCom Port=5\n[Ports]\nCOM5=/dev/pts/99\n"));
     QVERIFY(!w.comDev.PortOpen());
+}
+
+// "Close" holds the focus when the window opens: scrolling over the port list neither
+// chooses nor saves another port.
+void TestCommWindow::wheelOverThePortListChoosesNothing()
+{
+    modCVDMXMap::iComPort = 2;
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QByteArray settings = home_->ReadSettings();
+    TurnWheel(w.cboComPort, -1);
+    TurnWheel(w.cboComPort, 1);
+    TurnWheel(w.cboComPort, 1);
+    QCOMPARE(w.cboComPort->ListIndex(), 2);
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(2));
+    QCOMPARE(w.comDev.CommPort(), int16_t(3));
+    QCOMPARE(home_->ReadSettings(), settings);
+    QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
 }
 
 void TestCommWindow::resetMapDownloadsInEightFrames()
@@ -450,6 +520,27 @@ void TestCommWindow::firmwareRevision()
     rec.boxes.clear();
     w.cmdFirmRev_Click();
     QCOMPARE(rec.boxes, QList<ShownBox>{box});
+    QVERIFY(AtRest(w));
+}
+
+// The real message box shows a revision that looks like markup letter for letter.
+void TestCommWindow::revisionWithMarkupIsShownAsReceived()
+{
+    const QString revision = QStringLiteral("<b>1.01</b> &amp;x");
+    QCOMPARE(revision.size(), 18);
+    SimProcess sim({"--port", "COM1", "--revision", revision});
+    QVERIFY(sim.Started());
+    frmCVDMXMapComm w;
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    MessageBoxWatch watch(QMessageBox::Ok);
+    w.cmdFirmRev_Click();
+    QVERIFY(watch.Seen());
+    QCOMPARE(watch.Box().title, QStringLiteral("Device Firmware Revision"));
+    QCOMPARE(watch.Box().icon, QMessageBox::Information);
+    QCOMPARE(watch.Box().labelText, revision);
+    QCOMPARE(watch.Box().labelFormat, Qt::PlainText);
     QVERIFY(AtRest(w));
 }
 

@@ -2,6 +2,10 @@
 // selected index, nested inside the assignment, and for nothing else.
 #include "platform/ComboList.h"
 
+#include "support/Wheel.h"
+
+#include <QAbstractItemView>
+#include <QPushButton>
 #include <QTest>
 
 using platform::ComboList;
@@ -12,7 +16,36 @@ private slots:
     void handlerRunsOnlyOnChanges();
     void handlerRunsNestedInsideTheAssignment();
     void userPickRunsTheHandler();
+    void wheelLeavesAListWithoutFocusAlone();
+    void wheelStepsTheListThatHasTheFocus_data();
+    void wheelStepsTheListThatHasTheFocus();
 };
+
+namespace {
+
+// A window with a button, holding the focus, and a list of five entries with entry 2 selected.
+struct ListWindow {
+    QWidget top;
+    QPushButton *button = new QPushButton(QStringLiteral("b"), &top);
+    ComboList *list = new ComboList(&top);
+    int runs = 0;
+    ListWindow()
+    {
+        button->setGeometry(0, 0, 60, 24);
+        list->setGeometry(70, 0, 80, 24);
+        for (const char *t : {"a", "b", "c", "d", "e"})
+            list->AddItem(QString::fromLatin1(t));
+        list->SetListIndex(2);
+        list->SetClickHandler([this] { ++runs; });
+        top.show();
+        if (!QTest::qWaitForWindowExposed(&top))
+            qWarning("window not exposed");
+        top.activateWindow();
+        button->setFocus();
+    }
+};
+
+} // namespace
 
 void ComboListTest::handlerRunsOnlyOnChanges()
 {
@@ -67,6 +100,50 @@ void ComboListTest::userPickRunsTheHandler()
     QTest::keyClick(&list, Qt::Key_Down); // the keyboard picks the next entry, as a user would
     QCOMPARE(list.ListIndex(), 1);
     QCOMPARE(runs, 1);
+}
+
+// Scrolling past a list changes nothing: not its entry, not the focus, no handler.
+void ComboListTest::wheelLeavesAListWithoutFocusAlone()
+{
+    ListWindow w;
+    QVERIFY(w.button->hasFocus());
+    TurnWheel(w.list, -1);
+    TurnWheel(w.list, 1);
+    TurnWheel(w.list, -3);
+    QCOMPARE(w.list->ListIndex(), 2);
+    QCOMPARE(w.runs, 0);
+    QVERIFY(w.button->hasFocus());
+    QVERIFY(!w.list->hasFocus());
+}
+
+void ComboListTest::wheelStepsTheListThatHasTheFocus_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("tab") << "tab";
+    QTest::newRow("click") << "click";
+}
+
+// A list that has the focus, by Tab or by a click, steps one entry per notch.
+void ComboListTest::wheelStepsTheListThatHasTheFocus()
+{
+    QFETCH(QString, how);
+    ListWindow w;
+    if (how == "tab") {
+        QTest::keyClick(w.button, Qt::Key_Tab);
+    } else {
+        QTest::mouseClick(w.top.windowHandle(), Qt::LeftButton, {}, w.list->geometry().center());
+        QVERIFY(w.list->view()->isVisible()); // the click opened the list; Escape closes it
+        QTest::keyClick(w.list->view(), Qt::Key_Escape);
+        QVERIFY(!w.list->view()->window()->isVisible());
+    }
+    QVERIFY(w.list->hasFocus());
+    const int runsBefore = w.runs;
+    TurnWheel(w.list, -1);
+    QCOMPARE(w.list->ListIndex(), 3);
+    QCOMPARE(w.runs, runsBefore + 1);
+    TurnWheel(w.list, 1);
+    QCOMPARE(w.list->ListIndex(), 2);
+    QCOMPARE(w.runs, runsBefore + 2);
 }
 
 QTEST_MAIN(ComboListTest)
