@@ -4,7 +4,7 @@
 
 #include "document/MapFile.h"
 #include "editor/frmCVDMXMap.h"
-#include "platform/MsgBox.h"
+#include "toolkit/MsgBox.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -67,7 +67,7 @@ Figure Make(const QString &name, double goal, const QString &goalText)
 
 void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
 {
-    platform::SetMsgBoxResponder([](const QString &, int, const QString &) { return int(platform::vbOK); });
+    toolkit::SetMsgBoxResponder([](const QString &, int, const QString &) { return int(toolkit::vbOK); });
     PaintCounter counter;
     qApp->installEventFilter(&counter);
     const int reps = options.reps;
@@ -160,7 +160,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     figures.push_back(write);
     figures.push_back(read);
     figures.push_back(rss);
-    platform::SetMsgBoxResponder({});
+    toolkit::SetMsgBoxResponder({});
     qApp->removeEventFilter(&counter);
     if (counter.paints < 1024)
         std::fprintf(stderr, "cvdmxmap-bench: only %d paint events seen; the window may not be painting\n", counter.paints);

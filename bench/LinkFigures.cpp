@@ -3,8 +3,8 @@
 #include "Figures.h"
 
 #include "document/modCVDMXMap.h"
-#include "link/frmCVDMXMapComm.h"
-#include "platform/MsgBox.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/MsgBox.h"
 #include "platform/Profile.h"
 
 #include <QProcess>
@@ -54,12 +54,12 @@ private:
 // Runs one download; returns false unless it completed.
 bool Download(frmCVDMXMapComm &comm, QString *outcome)
 {
-    platform::SetMsgBoxResponder([outcome](const QString &text, int, const QString &) {
+    toolkit::SetMsgBoxResponder([outcome](const QString &text, int, const QString &) {
         *outcome = text;
-        return int(platform::vbOK);
+        return int(toolkit::vbOK);
     });
     comm.cmdDownload_Click();
-    platform::SetMsgBoxResponder({});
+    toolkit::SetMsgBoxResponder({});
     return *outcome == QStringLiteral("Download Complete");
 }
 

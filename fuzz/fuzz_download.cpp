@@ -9,8 +9,8 @@
 #include "PtyController.h"
 #include "ScratchHome.h"
 #include "document/modCVDMXMap.h"
-#include "link/frmCVDMXMapComm.h"
-#include "platform/MsgBox.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/MsgBox.h"
 #include "platform/Profile.h"
 
 #include <QApplication>
@@ -89,9 +89,9 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     UseScratchHome();
     gApp = new QApplication(*argc, *argv);
-    platform::SetMsgBoxResponder([](const QString &text, int buttons, const QString &title) {
+    toolkit::SetMsgBoxResponder([](const QString &text, int buttons, const QString &title) {
         gBoxes.append({text, buttons, title});
-        return int(platform::vbOK);
+        return int(toolkit::vbOK);
     });
     modCVDMXMap::iComPort = 0;
     gWindow = new frmCVDMXMapComm;

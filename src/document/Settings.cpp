@@ -1,5 +1,6 @@
 #include "document/modCVDMXMap.h"
 
+#include "platform/ComPorts.h"
 #include "platform/Profile.h"
 
 namespace modCVDMXMap {
@@ -18,6 +19,14 @@ void LoadSettings()
     iComPort = int16_t(v - 1);
     platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1),
                                         SettingsFilePath());
+}
+
+void CheckComPort()
+{
+    if (iComPort < 0 || iComPort >= platform::ComPort::kCount) {
+        iComPort = 0;
+        SaveSettings();
+    }
 }
 
 void SaveSettings()

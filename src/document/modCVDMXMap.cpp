@@ -12,7 +12,7 @@ const QString kNoFile = QStringLiteral("None");
 QString sMapFile = kNoFile;
 
 const QString kWorkFolder = QStringLiteral("C:\\QRT Corvanta DMX Map");
-const QString kSettingsFile = QStringLiteral("C:\\QRT Corvanta DMX Map\\QRT Corvanta DMX Map.ini");
+const QString kSettingsFile = kWorkFolder + QStringLiteral("\\QRT Corvanta DMX Map.ini");
 
 void ClearMap()
 {

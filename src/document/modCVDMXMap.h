@@ -43,5 +43,7 @@ QString SettingsFilePath();
 
 void LoadSettings();
 void SaveSettings();
+// Start-up's check of the port loaded: one outside COM1..COM8 becomes COM1, saved at once.
+void CheckComPort();
 
 } // namespace modCVDMXMap

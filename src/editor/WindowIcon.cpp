@@ -1,5 +1,7 @@
 #include "editor/WindowIcon.h"
 
+#include "toolkit/Palette.h"
+
 #include <QPainter>
 #include <algorithm>
 
@@ -14,7 +16,7 @@ QIcon WindowIcon()
 QPixmap WindowIconPixmap(int size)
 {
     QPixmap pixmap(size, size);
-    pixmap.fill(QColor(0xE0, 0xE0, 0xE0));
+    pixmap.fill(toolkit::kWindowGrey);
     QPainter p(&pixmap);
     const int cell = size / 4;
     // Gaps and frame stay one pixel up to 64 pixels and grow with larger sizes.
@@ -22,16 +24,16 @@ QPixmap WindowIconPixmap(int size)
     // Columns of cyan channel cells beside yellow output cells, one output lit.
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
-            QColor fill = col % 2 == 0 ? QColor(0x80, 0xFF, 0xFF) : QColor(0xFF, 0xFF, 0xC0);
+            QColor fill = col % 2 == 0 ? toolkit::kLightCyan : toolkit::kPaleYellow;
             if (row == 1 && col == 3)
-                fill = QColor(0xFF, 0x80, 0x00);
+                fill = toolkit::kOrange;
             p.fillRect(col * cell + line, row * cell + line, cell - 2 * line, cell - 2 * line, fill);
         }
     }
-    p.fillRect(0, 0, size, line, QColor(0x00, 0x00, 0x80));
-    p.fillRect(0, size - line, size, line, QColor(0x00, 0x00, 0x80));
-    p.fillRect(0, 0, line, size, QColor(0x00, 0x00, 0x80));
-    p.fillRect(size - line, 0, line, size, QColor(0x00, 0x00, 0x80));
+    p.fillRect(0, 0, size, line, toolkit::kNavy);
+    p.fillRect(0, size - line, size, line, toolkit::kNavy);
+    p.fillRect(0, 0, line, size, toolkit::kNavy);
+    p.fillRect(size - line, 0, line, size, toolkit::kNavy);
     p.end();
     return pixmap;
 }

@@ -2,13 +2,14 @@
 
 #include "document/modCVDMXMap.h"
 #include "editor/WindowIcon.h"
-#include "link/frmCVDMXMapComm.h"
-#include "platform/CallTrace.h"
-#include "platform/Caption.h"
-#include "platform/FileDialog.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/Caption.h"
+#include "toolkit/FileDialog.h"
 #include "platform/Folder.h"
-#include "platform/MsgBox.h"
-#include "platform/OuterSize.h"
+#include "toolkit/MsgBox.h"
+#include "toolkit/OuterSize.h"
+#include "toolkit/Palette.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -20,10 +21,6 @@ using namespace modCVDMXMap;
 
 namespace {
 
-const QColor kWindowGrey(0xE0, 0xE0, 0xE0);
-const QColor kLightCyan(0x80, 0xFF, 0xFF);
-const QColor kPaleYellow(0xFF, 0xFF, 0xC0);
-constexpr int kTwipsPerPixel = 15;
 
 QFont LegendFont()
 {
@@ -33,10 +30,10 @@ QFont LegendFont()
     return font;
 }
 
-platform::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back,
+toolkit::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back,
                             const QRect &geometry)
 {
-    auto *label = new platform::CellLabel(parent);
+    auto *label = new toolkit::CellLabel(parent);
     label->setText(text);
     label->SetBackColor(back);
     label->setFont(LegendFont());
@@ -69,7 +66,7 @@ frmCVDMXMap::~frmCVDMXMap() = default;
 // The window as designed: the controls and menus with their design-time properties.
 void frmCVDMXMap::BuildDesign()
 {
-    platform::SetCaption(this, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
+    toolkit::SetCaption(this, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
     setWindowIcon(WindowIcon());
     // A default font by pixel size, so that the widest output text fits a 41-pixel cell.
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -80,15 +77,15 @@ void frmCVDMXMap::BuildDesign()
     client->setFixedSize(kClientWidth, kClientHeight);
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, kWindowGrey);
+    pal.setColor(QPalette::Window, toolkit::kWindowGrey);
     client->setPalette(pal);
     client->installEventFilter(this);
     setCentralWidget(client);
 
-    cboDevAdd = new platform::ComboList(client);
+    cboDevAdd = new toolkit::ComboList(client);
     cboDevAdd->setGeometry(8, 0, 129, 21);
     cboDevAdd->SetClickHandler([this] { cboDevAdd_Click(); });
-    cboDevRange = new platform::ComboList(client);
+    cboDevRange = new toolkit::ComboList(client);
     cboDevRange->setGeometry(144, 0, 209, 21);
     // Small enough for "Device Range: 16 / Switch Setting: F" to show whole in 209 pixels.
     QFont listFont = font;
@@ -96,11 +93,11 @@ void frmCVDMXMap::BuildDesign()
     cboDevAdd->setFont(listFont);
     cboDevRange->setFont(listFont);
     cboDevRange->SetClickHandler([this] { cboDevRange_Click(); });
-    lblHeader = Legend(client, QStringLiteral("DMX Channel"), kLightCyan, {400, 0, 97, 21});
+    lblHeader = Legend(client, QStringLiteral("DMX Channel"), toolkit::kLightCyan, {400, 0, 97, 21});
     lblHeader->onClick = [this] { lblHeader_Click(); };
-    Label1 = Legend(client, QStringLiteral("Dimmer Output"), kPaleYellow, {496, 0, 105, 21});
+    Label1 = Legend(client, QStringLiteral("Dimmer Output"), toolkit::kPaleYellow, {496, 0, 105, 21});
     Label1->onClick = [this] { Label1_Click(); };
-    cboDimChan = new platform::ComboList(client);
+    cboDimChan = new toolkit::ComboList(client);
     cboDimChan->setGeometry(632, 0, 73, 21);
     cboDimChan->hide();
     cboDimChan->SetClickHandler([this] { cboDimChan_Click(); });
@@ -111,14 +108,14 @@ void frmCVDMXMap::BuildDesign()
     cmdMSSeq = Button(client, QStringLiteral("Sequence Values"), {1216, 0, 97, 25});
     connect(cmdMSSeq, &QPushButton::clicked, this, [this] { cmdMSSeq_Click(); });
 
-    lblDMXChan[0] = new platform::CellLabel(client);
+    lblDMXChan[0] = new toolkit::CellLabel(client);
     lblDMXChan[0]->setGeometry(8, 32, 33, 17);
     lblDMXChan[0]->setAlignment(Qt::AlignCenter);
-    lblDMXChan[0]->SetBackColor(kLightCyan);
-    lblDimChan[0] = new platform::CellLabel(client);
+    lblDMXChan[0]->SetBackColor(toolkit::kLightCyan);
+    lblDimChan[0] = new toolkit::CellLabel(client);
     lblDimChan[0]->setGeometry(40, 32, 41, 17);
     lblDimChan[0]->setAlignment(Qt::AlignCenter);
-    lblDimChan[0]->SetBackColor(kPaleYellow);
+    lblDimChan[0]->SetBackColor(toolkit::kPaleYellow);
     // One pixel smaller than the window's font: "D:0B.4" and its like need 42 pixels at 12.
     QFont cellFont = font;
     cellFont.setPixelSize(11);
@@ -140,7 +137,7 @@ void frmCVDMXMap::BuildDesign()
     mnuExit = mnuFile->addAction(QStringLiteral("Exit"), this, [this] { mnuExit_Click(); });
     mnuDownload = menuBar()->addAction(QStringLiteral("Download"), this, [this] { mnuDownload_Click(); });
 
-    cdFile = std::make_unique<platform::FileDialog>(this);
+    cdFile = std::make_unique<toolkit::FileDialog>(this);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
@@ -159,24 +156,21 @@ void frmCVDMXMap::Form_Load()
 {
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
-    const int frameWidth = platform::OuterSize(this).width();
-    const int top = 60 / kTwipsPerPixel;
-    const double left = (double(screenArea.width()) * kTwipsPerPixel - double(frameWidth) * kTwipsPerPixel) / 2;
-    move(screenArea.x() + int(left / kTwipsPerPixel), screenArea.y() + top);
+    const int frameWidth = toolkit::OuterSize(this).width();
+    const int top = 60 / toolkit::kTwipsPerPixel;
+    const double left = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(frameWidth) * toolkit::kTwipsPerPixel) / 2;
+    move(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);
 
-    sMainCaption = platform::Caption(this);
+    sMainCaption = toolkit::Caption(this);
 
     if (!platform::FolderExists(WorkFolderPath())) {
         QString reason;
         if (!platform::CreateFolder(WorkFolderPath(), &reason))
-            platform::MsgBox(QStringLiteral("Unable To Create Folder.\r\n") + WorkFolderPath(), 48,
+            toolkit::MsgBox(QStringLiteral("Unable To Create Folder.\r\n") + WorkFolderPath(), toolkit::vbExclamation,
                              QStringLiteral("Folder Error"));
     }
     LoadSettings();
-    if (iComPort < 0 || iComPort > 7) {
-        iComPort = 0;
-        SaveSettings();
-    }
+    CheckComPort();
 
     sMapFile = kNoFile;
     ClearMap();

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/CellLabel.h"
-#include "platform/ComboList.h"
+#include "toolkit/CellLabel.h"
+#include "toolkit/ComboList.h"
 
 #include <QMainWindow>
 #include <array>
@@ -12,7 +12,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class frmCVDMXMapComm;
-namespace platform {
+namespace toolkit {
 class FileDialog;
 }
 
@@ -40,16 +40,16 @@ public:
 
     // Controls.
     QWidget *client = nullptr;
-    platform::ComboList *cboDevAdd = nullptr;
-    platform::ComboList *cboDevRange = nullptr;
-    platform::CellLabel *lblHeader = nullptr;
-    platform::CellLabel *Label1 = nullptr;
-    platform::ComboList *cboDimChan = nullptr;
+    toolkit::ComboList *cboDevAdd = nullptr;
+    toolkit::ComboList *cboDevRange = nullptr;
+    toolkit::CellLabel *lblHeader = nullptr;
+    toolkit::CellLabel *Label1 = nullptr;
+    toolkit::ComboList *cboDimChan = nullptr;
     QPushButton *cmdMSClear = nullptr;
     QPushButton *cmdMSCopy = nullptr;
     QPushButton *cmdMSSeq = nullptr;
-    std::array<platform::CellLabel *, 512> lblDMXChan{};
-    std::array<platform::CellLabel *, 512> lblDimChan{};
+    std::array<toolkit::CellLabel *, 512> lblDMXChan{};
+    std::array<toolkit::CellLabel *, 512> lblDimChan{};
     QMenu *mnuFile = nullptr;
     QAction *mnuFileNew = nullptr;
     QAction *mnuFileOpen = nullptr;
@@ -58,7 +58,7 @@ public:
     QAction *mnuDiv1 = nullptr;
     QAction *mnuExit = nullptr;
     QAction *mnuDownload = nullptr;
-    std::unique_ptr<platform::FileDialog> cdFile;
+    std::unique_ptr<toolkit::FileDialog> cdFile;
     std::unique_ptr<frmCVDMXMapComm> commWindow; // created by the first Download command
 
     // Start-up and activation.

@@ -1,8 +1,8 @@
 // The Download menu command and the communications window's place in the main window.
 #include "editor/frmCVDMXMap.h"
 
-#include "link/frmCVDMXMapComm.h"
-#include "platform/CallTrace.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/CallTrace.h"
 
 void frmCVDMXMap::mnuDownload_Click()
 {

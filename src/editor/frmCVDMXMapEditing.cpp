@@ -2,8 +2,8 @@
 #include "editor/frmCVDMXMap.h"
 
 #include "document/modCVDMXMap.h"
-#include "platform/CallTrace.h"
-#include "platform/MsgBox.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/MsgBox.h"
 
 #include <algorithm>
 
@@ -66,7 +66,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
     // A first entry outside 0..63 (255 or a value from a foreign file) has no output
     // to count on from.
     if (iDmxMap[first] < 0 || iDmxMap[first] > 63) {
-        platform::MsgBox(QStringLiteral("First Value Is NONE\r\nCan Not Copy In Sequence?"), 64,
+        toolkit::MsgBox(QStringLiteral("First Value Is NONE\r\nCan Not Copy In Sequence?"), toolkit::vbInformation,
                          QStringLiteral("Copy Error"));
         return;
     }
@@ -75,7 +75,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
         iDmxMap[c] = v;
         bMapChanged = true;
         if (v == 63 && c != last) {
-            platform::MsgBox(QStringLiteral("Sequence Past End Of Outputs\r\nCopy Terminated"), 64,
+            toolkit::MsgBox(QStringLiteral("Sequence Past End Of Outputs\r\nCopy Terminated"), toolkit::vbInformation,
                              QStringLiteral("Copy Error"));
             ShowScreen();
             return;

@@ -2,9 +2,9 @@
 #include "editor/frmCVDMXMap.h"
 
 #include "document/MapFile.h"
-#include "platform/CallTrace.h"
-#include "platform/FileDialog.h"
-#include "platform/MsgBox.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/FileDialog.h"
+#include "toolkit/MsgBox.h"
 #include "platform/Paths.h"
 
 using namespace modCVDMXMap;
@@ -12,18 +12,21 @@ using namespace modCVDMXMap;
 namespace {
 
 const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
-constexpr int kDialogFlags = 6150;
+// Ask before replacing a file, no read-only box, only existing folders, and for Open only
+// an existing file: 6150.
+constexpr int kDialogFlags = toolkit::cdlOFNOverwritePrompt | toolkit::cdlOFNHideReadOnly
+    | toolkit::cdlOFNPathMustExist | toolkit::cdlOFNFileMustExist;
 
 QString StartPattern()
 {
-    return platform::LocalPath(QStringLiteral("C:\\QRT Corvanta DMX Map\\*.CVX"));
+    return platform::LocalPath(kWorkFolder + QStringLiteral("\\*.CVX"));
 }
 
 bool AskDiscard()
 {
-    return platform::MsgBox(QStringLiteral("Discard Any Changes?"), 36,
+    return toolkit::MsgBox(QStringLiteral("Discard Any Changes?"), toolkit::vbYesNo + toolkit::vbQuestion,
                             QStringLiteral("QRT Corvanta DMX Map"))
-        != platform::vbNo;
+        != toolkit::vbNo;
 }
 
 // The discard prompt step: asks only while the map holds unsaved edits.
@@ -50,7 +53,7 @@ bool ReportFileError(const MapFileError &error, const QString &path)
         text = QStringLiteral("Unable To Save Map File.") + crlf + path + crlf + error.reason;
         break;
     }
-    platform::MsgBox(text, 48, QStringLiteral("File Error"));
+    toolkit::MsgBox(text, toolkit::vbExclamation, QStringLiteral("File Error"));
     return true;
 }
 

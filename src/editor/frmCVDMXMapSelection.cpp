@@ -2,9 +2,10 @@
 #include "editor/frmCVDMXMap.h"
 
 #include "document/modCVDMXMap.h"
-#include "editor/OutputLabel.h"
-#include "platform/CallTrace.h"
-#include "platform/Caption.h"
+#include "document/OutputLabel.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/Caption.h"
+#include "toolkit/Palette.h"
 
 #include <QPushButton>
 #include <algorithm>
@@ -12,9 +13,6 @@
 using namespace modCVDMXMap;
 
 namespace {
-const QColor kPaleYellow(0xFF, 0xFF, 0xC0);
-const QColor kSilverGrey(0xC0, 0xC0, 0xC0);
-const QColor kWhite(0xFF, 0xFF, 0xFF);
 constexpr int kChooserWidth = 73;
 } // namespace
 
@@ -22,9 +20,9 @@ void frmCVDMXMap::ShowScreen()
 {
     CVDMX_TRACE("ShowScreen");
     if (sMapFile == kNoFile)
-        platform::SetCaption(this, sMainCaption + QStringLiteral("   (None)"));
+        toolkit::SetCaption(this, sMainCaption + QStringLiteral("   (None)"));
     else
-        platform::SetCaption(this, sMainCaption + QStringLiteral("   ") + sMapFile);
+        toolkit::SetCaption(this, sMainCaption + QStringLiteral("   ") + sMapFile);
     cboDevAdd->SetListIndex(GetDevAdd());
     cboDevRange->SetListIndex(GetDevRange());
     const int a = cboDevAdd->ListIndex();
@@ -59,13 +57,13 @@ void frmCVDMXMap::ShowMS()
     const int hi = std::max(iMSStart, iMSEnd);
     for (int i = 0; i < kChannels; ++i) {
         if (!bMSActive)
-            lblDimChan[i]->SetBackColor(kPaleYellow);
+            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
         else if (i < lo || i > hi)
-            lblDimChan[i]->SetBackColor(kSilverGrey);
+            lblDimChan[i]->SetBackColor(toolkit::kSilverGrey);
         else if (i == lo)
-            lblDimChan[i]->SetBackColor(kWhite);
+            lblDimChan[i]->SetBackColor(toolkit::kWhite);
         else
-            lblDimChan[i]->SetBackColor(kPaleYellow);
+            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
     }
 }
 

@@ -1,18 +1,18 @@
 #pragma once
-#include "platform/SerialPort.h"
-#include "platform/Stopwatch.h"
+#include "platform/Line.h"
 
 #include <QString>
 #include <cstdint>
 
 namespace dmxlink {
 
-// One command/reply exchange at a time on an open port.
+// One command/reply exchange at a time on an open line.
 class Exchange {
 public:
     static constexpr int32_t kLimitMs = 2000;
 
-    explicit Exchange(platform::SerialPort &port) : comDev(port) {}
+    // The exchange measures its limit on clock, restarted after each send.
+    Exchange(platform::Line &line, platform::Clock &clock) : comDev(line), stopwatch_(clock) {}
 
     // Sends sCmd and waits until iRet characters are waiting or kLimitMs has passed
     // since the send. In time: every waiting character goes to sReply. Too late:
@@ -24,8 +24,8 @@ public:
     bool bCommFault = false;
 
 private:
-    platform::SerialPort &comDev;
-    platform::Stopwatch stopwatch_;
+    platform::Line &comDev;
+    platform::Clock &stopwatch_;
 };
 
 } // namespace dmxlink

@@ -10,34 +10,38 @@ namespace {
 const QByteArray kSection = "Ports";
 } // namespace
 
-QString ComPortName(int commPort)
+ComPort ComPort::FromIndex(int index)
 {
-    return QStringLiteral("COM%1").arg(commPort);
+    Q_ASSERT(index >= 0 && index < kCount);
+    return ComPort(index);
 }
 
-std::optional<int> ParseComPortName(const QString &text)
+std::optional<ComPort> ComPort::FromName(const QString &name)
 {
-    if (text.size() != 4 || !text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+    if (name.size() != 4 || !name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
         return std::nullopt;
-    const int n = text[3].unicode() - '0';
-    if (n < 1 || n > kComPorts)
+    const int n = name[3].unicode() - '0';
+    if (n < 1 || n > kCount)
         return std::nullopt;
-    return n;
+    return ComPort(n - 1);
 }
 
-QString ComPortDevice(int commPort, const QString &settingsPath)
+QString ComPort::Name() const
 {
-    const QByteArray device = GetPrivateProfileString(kSection, ComPortName(commPort).toLatin1(), QByteArray(),
-                                                      settingsPath);
+    return QStringLiteral("COM%1").arg(Number());
+}
+
+QString ComPort::Device(const QString &settingsPath) const
+{
+    const QByteArray device = GetPrivateProfileString(kSection, Name().toLatin1(), QByteArray(), settingsPath);
     if (!device.isEmpty())
         return QFile::decodeName(device);
-    return QStringLiteral("/dev/ttyS%1").arg(commPort - 1);
+    return QStringLiteral("/dev/ttyS%1").arg(index_);
 }
 
-bool SetComPortDevice(int commPort, const QString &device, const QString &settingsPath)
+bool ComPort::SetDevice(const QString &device, const QString &settingsPath) const
 {
-    return WritePrivateProfileString(kSection, ComPortName(commPort).toLatin1(), QFile::encodeName(device),
-                                     settingsPath);
+    return WritePrivateProfileString(kSection, Name().toLatin1(), QFile::encodeName(device), settingsPath);
 }
 
 } // namespace platform

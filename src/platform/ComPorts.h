@@ -2,23 +2,38 @@
 #include <QString>
 #include <optional>
 
-// The serial ports COM1..COM8 and the devices they stand for.
 namespace platform {
 
-constexpr int kComPorts = 8;
+// One of the serial ports COM1..COM8. The document keeps it as an index from 0 (iComPort),
+// the port list shows it by name, and the settings file names its device.
+class ComPort {
+public:
+    static constexpr int kCount = 8;
 
-// "COMn" for port n, counted from 1.
-QString ComPortName(int commPort);
-// n for exactly "COM1" .. "COM8" (the letters in any case); nothing for anything else,
-// such as "COM01", "COM+3", "COM 2" or "COM9".
-std::optional<int> ParseComPortName(const QString &text);
+    // COM1.
+    ComPort() = default;
+    // The port at index 0..7 of the port list; index must lie in that range.
+    static ComPort FromIndex(int index);
+    // Exactly "COM1" .. "COM8" (the letters in any case); nothing for anything else, such as
+    // "COM01", "COM+3", "COM 2" or "COM9".
+    static std::optional<ComPort> FromName(const QString &name);
 
-// The device of port COMn (n counted from 1): the value of key "COMn" in section
-// "Ports" of the settings file, or /dev/ttyS(n-1) when that key is missing or empty.
-// Read afresh at every call.
-QString ComPortDevice(int commPort, const QString &settingsPath);
-// Points COMn at device in section "Ports" of the settings file. False when the file
-// cannot be written.
-bool SetComPortDevice(int commPort, const QString &device, const QString &settingsPath);
+    int Index() const { return index_; }
+    int Number() const { return index_ + 1; }
+    QString Name() const;
+
+    // The device: key "COMn" of section "Ports" of the settings file, or /dev/ttyS(n-1)
+    // when that key is missing or empty. Read afresh at every call.
+    QString Device(const QString &settingsPath) const;
+    // Points the port at device in section "Ports". False when the file cannot be written.
+    bool SetDevice(const QString &device, const QString &settingsPath) const;
+
+    bool operator==(const ComPort &other) const { return index_ == other.index_; }
+    bool operator!=(const ComPort &other) const { return index_ != other.index_; }
+
+private:
+    explicit ComPort(int index) : index_(index) {}
+    int index_ = 0;
+};
 
 } // namespace platform

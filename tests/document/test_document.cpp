@@ -1,6 +1,6 @@
 // The map table, its reset and accessors, the hex texts and the COM port setting.
 #include "document/modCVDMXMap.h"
-#include "support/TempHome.h"
+#include "kit/TempHome.h"
 
 #include <QDir>
 #include <QFileInfo>

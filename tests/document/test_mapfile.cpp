@@ -1,8 +1,8 @@
 // Map files byte for byte, and what reading and writing do with bad files.
 #include "document/MapFile.h"
-#include "support/DiskFault.h"
-#include "support/FileAccess.h"
-#include "support/TempHome.h"
+#include "kit/DiskFault.h"
+#include "kit/FileAccess.h"
+#include "kit/TempHome.h"
 
 #include <QDir>
 #include <QFile>

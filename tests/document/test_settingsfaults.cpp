@@ -2,9 +2,9 @@
 // takes from them, and that writing the port changes the port line and nothing else.
 #include "document/modCVDMXMap.h"
 #include "platform/Profile.h"
-#include "support/DiskFault.h"
-#include "support/FileAccess.h"
-#include "support/TempHome.h"
+#include "kit/DiskFault.h"
+#include "kit/FileAccess.h"
+#include "kit/TempHome.h"
 
 #include <QDir>
 #include <QElapsedTimer>

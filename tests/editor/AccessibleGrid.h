@@ -2,7 +2,7 @@
 // The main window as an assistive tool reads it: from the window's accessible interface
 // down to the static texts of its client area.
 #include "editor/frmCVDMXMap.h"
-#include "support/Accessibility.h"
+#include "kit/Accessibility.h"
 
 #include <QTest>
 
@@ -27,7 +27,7 @@ inline QList<QPair<QObject *, QString>> AnnouncedCells(const AccessibilityOn &on
 {
     QList<QPair<QObject *, QString>> cells;
     for (const AccessibilityOn::Announced &e : on.Events(QAccessible::NameChanged)) {
-        if (qobject_cast<platform::CellLabel *>(e.object.data()))
+        if (qobject_cast<toolkit::CellLabel *>(e.object.data()))
             cells.append({e.object.data(), e.name});
     }
     return cells;
@@ -38,7 +38,7 @@ inline QList<QPair<QObject *, QString>> AnnouncedCells(const AccessibilityOn &on
 inline bool LabelsMatchTheGrid(frmCVDMXMap &w, const QList<AccessibleNode> &labels)
 {
     auto screenRect = [&](const QWidget *cell) { return QRect(w.client->mapToGlobal(cell->pos()), cell->size()); };
-    auto same = [&](const AccessibleNode &node, const platform::CellLabel *cell) {
+    auto same = [&](const AccessibleNode &node, const toolkit::CellLabel *cell) {
         return node.object == cell && node.name == cell->text() && node.rect == screenRect(cell) && !node.invisible;
     };
     if (labels.size() != 2 + 2 * 512 || !same(labels[0], w.lblHeader) || !same(labels[1], w.Label1))

@@ -3,11 +3,11 @@
 #include "EditorFixture.h"
 
 #include "document/MapFile.h"
-#include "link/frmCVDMXMapComm.h"
-#include "platform/FileDialog.h"
-#include "support/DiskFault.h"
-#include "support/FileAccess.h"
-#include "support/FileDialogScript.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/FileDialog.h"
+#include "kit/DiskFault.h"
+#include "kit/FileAccess.h"
+#include "kit/FileDialogScript.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,7 +81,7 @@ class ChooseFile {
 public:
     ChooseFile(const QString &path, bool vanish)
     {
-        platform::FileDialog::SetResponder([this, path, vanish](bool, platform::FileDialog &dialog) {
+        toolkit::FileDialog::SetResponder([this, path, vanish](bool, toolkit::FileDialog &dialog) {
             ++shown;
             if (vanish)
                 QFile::remove(path);
@@ -89,7 +89,7 @@ public:
             return true;
         });
     }
-    ~ChooseFile() { platform::FileDialog::SetResponder({}); }
+    ~ChooseFile() { toolkit::FileDialog::SetResponder({}); }
     ChooseFile(const ChooseFile &) = delete;
     ChooseFile &operator=(const ChooseFile &) = delete;
 
@@ -217,7 +217,7 @@ void DiskFaultsTest::refusedCommandLosesNothing()
         listing.removeOne(QStringLiteral("vanishing.CVX"));
 
     ChooseFile dialog(target, setup == "vanishes");
-    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
     if (command == "open")
         f.w->mnuFileOpen->trigger();
     else if (command == "saveas")
@@ -288,7 +288,7 @@ void DiskFaultsTest::openBySize()
     const MapTable edited = iDmxMap;
 
     FileDialogScript dialogs({path});
-    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
     f.w->mnuFileOpen->trigger();
 
     QList<ShownBox> expected{DiscardBox()};
@@ -389,7 +389,7 @@ void DiskFaultsTest::saveOnAFullDisk()
         limit.emplace(1024);
     const QStringList listing = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     ChooseFile dialog(path, false);
-    f.boxes.Answer({platform::vbOK});
+    f.boxes.Answer({toolkit::vbOK});
     f.w->mnuFileSave->trigger();
     limit.reset();
 
@@ -454,7 +454,7 @@ void DiskFaultsTest::startupWithAFileForTheWorkingFolder()
     TempHome home;
     const QByteArray blocker("not a folder\n");
     QVERIFY(WriteBytes(home.WorkFolder(), blocker));
-    MsgBoxScript boxes({platform::vbOK});
+    MsgBoxScript boxes({toolkit::vbOK});
     iComPort = 5;
     frmCVDMXMap w;
     w.ShowAndActivate();
@@ -496,7 +496,7 @@ void DiskFaultsTest::startupWithAnUnwritableHome()
     NoPermissionOverride noOverride;
     if (!shut.Ok() || !noOverride.Ok())
         QSKIP("cannot take the permission away from this user");
-    MsgBoxScript boxes({platform::vbOK});
+    MsgBoxScript boxes({toolkit::vbOK});
     iComPort = 5;
     frmCVDMXMap w;
     w.ShowAndActivate();
@@ -511,7 +511,7 @@ void DiskFaultsTest::startupWithAnUnwritableHome()
     int portOfTheLine = 0;
     InCommWindow(w, [&](frmCVDMXMapComm &comm) {
         comm.cboComPort->SetListIndex(3);
-        portOfTheLine = comm.comDev.CommPort();
+        portOfTheLine = comm.comDev.CommPort().Number();
     });
     QCOMPARE(int(iComPort), 3);
     QCOMPARE(portOfTheLine, 4);

@@ -2,8 +2,8 @@
 // once created, and closes with it.
 #include "EditorFixture.h"
 
-#include "link/frmCVDMXMapComm.h"
-#include "platform/CallTrace.h"
+#include "comm/frmCVDMXMapComm.h"
+#include "toolkit/CallTrace.h"
 
 #include <QTimer>
 
@@ -35,9 +35,9 @@ void DownloadMenuTest::opensModallyAndActivatesTheMainWindowAfter()
         chooserHiddenMeanwhile = !f.w->cboDimChan->isVisible();
         f.w->commWindow->cmdClose_Click();
     });
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     f.w->mnuDownload->trigger();
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
 
     QVERIFY(sawModal);
     QVERIFY(chooserHiddenMeanwhile);

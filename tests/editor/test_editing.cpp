@@ -2,10 +2,10 @@
 #include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
-#include "editor/OutputLabel.h"
-#include "platform/CallTrace.h"
-#include "platform/MsgBox.h"
-#include "support/Wheel.h"
+#include "document/OutputLabel.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/MsgBox.h"
+#include "kit/Wheel.h"
 
 #include <QPushButton>
 
@@ -106,9 +106,9 @@ void EditingTest::refreshAfterBothDeviceEntriesChangedNestsThreeDeep()
     SetDevRange(9);
     iDmxMap[0] = 0;
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     f.w->ShowScreen();
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList({
                         "ShowScreen",
                         "  cboDevAdd_Click",
@@ -189,7 +189,7 @@ void EditingTest::rangeCommands()
     f.Press(start, Qt::RightButton);
     f.Press(end, Qt::RightButton, Qt::ShiftModifier);
     bMapChanged = false;
-    f.boxes.Answer(QList<int>(messages.size(), platform::vbOK));
+    f.boxes.Answer(QList<int>(messages.size(), toolkit::vbOK));
     const auto snapshot = iDmxMap;
 
     QPushButton *button = command == "clear" ? f.w->cmdMSClear : command == "copy" ? f.w->cmdMSCopy : f.w->cmdMSSeq;
@@ -261,7 +261,7 @@ void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
     f.w->ShowScreen();
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.w->cboDevAdd));
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     TurnWheel(f.w->cboDevRange, -1);
     TurnWheel(f.w->cboDevRange, -2);
     QCOMPARE(trace, QStringList());
@@ -276,7 +276,7 @@ void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
 
     trace.clear();
     TurnWheel(f.w->cboDevAdd, -1);
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList());
     QCOMPARE(f.w->cboDevAdd->ListIndex(), 0);
     QCOMPARE(GetDevAdd(), int16_t(0));

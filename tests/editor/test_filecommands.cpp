@@ -4,8 +4,8 @@
 #include "EditorFixture.h"
 
 #include "document/MapFile.h"
-#include "platform/CallTrace.h"
-#include "support/FileDialogScript.h"
+#include "toolkit/CallTrace.h"
+#include "kit/FileDialogScript.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,7 +133,7 @@ void FileCommandsTest::stateTable()
     f.w->ShowScreen();
 
     if (!prompt.isEmpty())
-        f.boxes.Answer({prompt == "yes" ? platform::vbYes : platform::vbNo});
+        f.boxes.Answer({prompt == "yes" ? toolkit::vbYes : toolkit::vbNo});
     if (!dialog.isEmpty())
         dialogs.Answer({dialog == "cancel" ? QString() : dir + dialog});
 
@@ -182,9 +182,9 @@ void FileCommandsTest::openShowsTheFileWithItsDeviceLists()
     WriteBytes(path, MapToBytes(DiskMap()));
     FileDialogScript dialogs({path});
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     f.w->mnuFileOpen_Click();
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList({
                         "mnuFileOpen_Click",
                         "  FileOpen",
@@ -236,9 +236,9 @@ void FileCommandsTest::saveOfATitledMapWritesAtOnceWithoutRefresh()
     iDmxMap[0] = 4;
     bMapChanged = true;
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     f.w->mnuFileSave_Click();
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList({"mnuFileSave_Click", "  FileSave"}));
     QCOMPARE(f.w->windowTitle(), kNoneTitle); // not refreshed
     QCOMPARE(f.Text(0), QStringLiteral("- - -"));
@@ -295,7 +295,7 @@ void FileCommandsTest::dialogAnswersThatChooseNothing()
                               answer == "pattern" ? pattern : QStringLiteral("")});
     iDmxMap[0] = 1;
     bMapChanged = true;
-    f.boxes.Answer({platform::vbYes});
+    f.boxes.Answer({toolkit::vbYes});
     f.w->mnuFileOpen_Click();
     f.w->mnuFileSaveAs_Click();
     QCOMPARE(sMapFile, QStringLiteral("None"));
@@ -312,7 +312,7 @@ void FileCommandsTest::menuCommandsHideTheChooser()
     for (QAction *action : {f.w->mnuFileNew, f.w->mnuFileOpen, f.w->mnuFileSave, f.w->mnuFileSaveAs}) {
         f.Press(12, Qt::LeftButton);
         QVERIFY(f.w->cboDimChan->isVisible());
-        f.boxes.Answer({platform::vbNo});
+        f.boxes.Answer({toolkit::vbNo});
         action->trigger();
         QVERIFY2(!f.w->cboDimChan->isVisible(), qPrintable(action->text()));
     }
@@ -343,7 +343,7 @@ void FileCommandsTest::exitAndClose()
     iDmxMap[0] = 2;
     bMapChanged = changed;
     if (!answer.isEmpty())
-        f.boxes.Answer({answer == "yes" ? platform::vbYes : platform::vbNo});
+        f.boxes.Answer({answer == "yes" ? toolkit::vbYes : toolkit::vbNo});
     if (how == "exit")
         f.w->mnuExit->trigger();
     else
@@ -401,7 +401,7 @@ void FileCommandsTest::badFilesAreReported()
     bMapChanged = true;
     const MapTable map = iDmxMap;
     FileDialogScript dialogs({path});
-    f.boxes.Answer({platform::vbYes, platform::vbOK});
+    f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
     if (command == "open")
         f.w->mnuFileOpen_Click();
     else if (command == "saveas")

@@ -1,9 +1,9 @@
 // Presses on the grid: the output chooser, the multi-select range and its colours.
 #include "EditorFixture.h"
 
-#include "platform/CallTrace.h"
-#include "platform/Caption.h"
-#include "support/Wheel.h"
+#include "toolkit/CallTrace.h"
+#include "toolkit/Caption.h"
+#include "kit/Wheel.h"
 
 #include <QAccessible>
 #include <QPushButton>
@@ -113,9 +113,9 @@ void SelectionTest::leftPressPaintsBeforeTheChooserOpens()
 {
     EditorFixture f;
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     f.Press(3, Qt::LeftButton);
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList({
                         "lblDimChan_MouseDown",
                         "  ShowMS",
@@ -310,7 +310,7 @@ void SelectionTest::titleShowsAPathLetterForLetter()
     const QString expected = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path;
     QCOMPARE(f.w->windowHandle()->title(), expected);
     QCOMPARE(QAccessible::queryAccessibleInterface(f.w.get())->text(QAccessible::Name), expected);
-    QCOMPARE(platform::Caption(f.w.get()), expected);
+    QCOMPARE(toolkit::Caption(f.w.get()), expected);
     QCOMPARE(sMainCaption, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
 }
 
@@ -323,10 +323,10 @@ void SelectionTest::wheelOverTheOpenChooserChangesNothing()
     QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
     bMapChanged = false;
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     TurnWheel(f.w->cboDimChan, -1);
     TurnWheel(f.w->cboDimChan, 2);
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList());
     QCOMPARE(f.w->cboDimChan->ListIndex(), 7);
     QCOMPARE(iDmxMap[40], int16_t(6));
@@ -345,7 +345,7 @@ void SelectionTest::doubleClickRunsACellsHandlerOnce()
     QWindow *window = f.w->windowHandle();
     auto at = [&](QWidget *cell) { return cell->mapTo(f.w.get(), QPoint(5, 5)); };
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     QTest::mouseDClick(window, Qt::LeftButton, {}, at(f.w->lblDMXChan[17]));
     QCOMPARE(trace, QStringList({"lblDMXChan_Click", "  ChanSel", "    cboDimChan_Click", "      ShowScreen"}));
     QCOMPARE(f.w->iCurChan, int16_t(17));
@@ -366,7 +366,7 @@ void SelectionTest::doubleClickRunsACellsHandlerOnce()
     QVERIFY(f.w->cboDimChan->isVisible());
     trace.clear();
     QTest::mouseDClick(window, Qt::LeftButton, {}, f.w->client->mapTo(f.w.get(), QPoint(700, 30)));
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList());
     QVERIFY(!f.w->cboDimChan->isVisible());
     QCOMPARE(f.w->bMSActive, true);

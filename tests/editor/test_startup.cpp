@@ -2,8 +2,8 @@
 #include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
-#include "editor/OutputLabel.h"
-#include "platform/CallTrace.h"
+#include "document/OutputLabel.h"
+#include "toolkit/CallTrace.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -228,10 +228,10 @@ void StartupTest::startupOrderAndNesting()
     TempHome home;
     MsgBoxScript boxes;
     QStringList trace;
-    platform::CallTrace::Install(&trace);
+    toolkit::CallTrace::Install(&trace);
     frmCVDMXMap w;
     w.ShowAndActivate();
-    platform::CallTrace::Install(nullptr);
+    toolkit::CallTrace::Install(nullptr);
     QCOMPARE(trace, QStringList({
                         "Form_Load",
                         "  cboDevAdd_Click",
@@ -251,7 +251,7 @@ void StartupTest::folderThatCannotBeCreatedIsReported()
         QFile blocker(home.WorkFolder());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
     }
-    MsgBoxScript boxes({platform::vbOK});
+    MsgBoxScript boxes({toolkit::vbOK});
     frmCVDMXMap w;
     w.ShowAndActivate();
     QCOMPARE(boxes.Shown(), QList<ShownBox>({{QStringLiteral("Unable To Create Folder.\r\n") + home.WorkFolder(),

@@ -1,9 +1,10 @@
 #include "link/Exchange.h"
 #include "link/Protocol.h"
 #include "platform/Stopwatch.h"
-#include "support/PtyPair.h"
-#include "support/SimProcess.h"
-#include "support/StallWatch.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/SerialPort.h"
+#include "kit/SimProcess.h"
+#include "kit/StallWatch.h"
 
 #include <QtTest>
 #include <thread>
@@ -27,18 +28,19 @@ private slots:
 
 void TestExchange::sendsFrameBytesExactlyAndReadsAllWaiting()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
-    pty.Write("stale");
+    QVERIFY(port.Open(pty.Path(), &reason));
+    pty.Write("stale", 3000);
     QTRY_COMPARE(port.InBufferCount(), 5);
     QByteArray sent;
     std::thread controller([&] {
-        sent = pty.Read(4);
-        pty.Write("[ABCDEFGHIJKLMNOPQR]tail");
+        sent = pty.Read(4, 2000);
+        pty.Write("[ABCDEFGHIJKLMNOPQR]tail", 3000);
     });
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     exchange.LSComPrg(QStringLiteral("[04]"), 20);
     controller.join();
     QCOMPARE(sent, QByteArray("[04]"));
@@ -75,7 +77,8 @@ void TestExchange::replyInTime()
     platform::SerialPort port;
     QString reason;
     QVERIFY(port.Open(sim.Path(), &reason));
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     exchange.bCommFault = true;
     exchange.LSComPrg(command, int16_t(iRet));
     QVERIFY(!exchange.bCommFault);
@@ -91,7 +94,8 @@ void TestExchange::replyNearTheLimitSucceeds()
     platform::SerialPort port;
     QString reason;
     QVERIFY(port.Open(sim.Path(), &reason));
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     const StallWatch stalls;
     platform::Stopwatch sw;
     exchange.LSComPrg(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength);
@@ -109,7 +113,8 @@ void TestExchange::oneCharacterShortTimesOutAndIsDiscardedNext()
     platform::SerialPort port;
     QString reason;
     QVERIFY(port.Open(sim.Path(), &reason));
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     exchange.sReply = QStringLiteral("earlier reply");
 
     platform::Stopwatch sw;
@@ -131,7 +136,8 @@ void TestExchange::staleCharactersBeforeTheSendAreDiscarded()
     platform::SerialPort port;
     QString reason;
     QVERIFY(port.Open(sim.Path(), &reason));
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     // With iRet 0 the exchange ends at once; the reply then comes in unasked.
     exchange.LSComPrg(dmxlink::kFirmRevCommand, 0);
     QVERIFY(!exchange.bCommFault);
@@ -150,7 +156,8 @@ void TestExchange::lineDroppedEndsExchangeAsTimeout()
     platform::SerialPort port;
     QString reason;
     QVERIFY(port.Open(sim.Path(), &reason));
-    dmxlink::Exchange exchange(port);
+    platform::Stopwatch clock;
+    dmxlink::Exchange exchange(port, clock);
     exchange.sReply = QStringLiteral("kept");
     dmxlink::MapTable map{};
     platform::Stopwatch sw;

@@ -1,5 +1,5 @@
 #include "link/Protocol.h"
-#include "link/SimController.h"
+#include "sim/SimController.h"
 #include "document/MapFile.h"
 
 #include <QRandomGenerator>
@@ -178,7 +178,7 @@ void TestProtocol::commandTexts()
 
 void TestProtocol::simStoresBlocksAndAnswersChecksum()
 {
-    dmxlink::SimController sim;
+    sim::Controller sim;
     auto answers = sim.Feed("[03]");
     QCOMPARE(answers.size(), size_t(1));
     QCOMPARE(answers[0].reply, QByteArray("[0A1A1879AC56C2A8]"));
@@ -207,7 +207,7 @@ void TestProtocol::simStoresBlocksAndAnswersChecksum()
 
 void TestProtocol::simFindsFramesInNoiseAndPieces()
 {
-    dmxlink::SimController sim;
+    sim::Controller sim;
     QVERIFY(sim.Feed("xx[0").empty());
     QVERIFY(sim.Feed("4").empty());
     auto answers = sim.Feed("]\r\n[[03]zz[04");
@@ -268,10 +268,10 @@ void TestProtocol::simMisbehaves()
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, reply);
     QFETCH(int, delay);
-    dmxlink::SimBehaviour b;
-    dmxlink::SimTarget t;
+    sim::Behaviour b;
+    sim::Target t;
     if (options.size() > 1)
-        QVERIFY(dmxlink::ParseSimTarget(options[1], &t));
+        QVERIFY(sim::ParseTarget(options[1], &t));
     const QString what = options[0];
     if (what == QLatin1String("silent"))
         b.silent.append(t);
@@ -285,7 +285,7 @@ void TestProtocol::simMisbehaves()
         b.late.append(t);
     b.wrongChecksum = what == QLatin1String("wrong");
     b.lowerChecksum = what == QLatin1String("lower");
-    dmxlink::SimController sim(b);
+    sim::Controller sim(b);
     const auto answers = sim.Feed(command);
     QCOMPARE(answers.size(), size_t(1));
     QCOMPARE(answers[0].reply, reply);
@@ -295,12 +295,12 @@ void TestProtocol::simMisbehaves()
 
 void TestProtocol::simDropsLineOnce()
 {
-    dmxlink::SimBehaviour b;
+    sim::Behaviour b;
     b.dropAtBlock = 2;
-    dmxlink::SimTarget silent3;
-    QVERIFY(dmxlink::ParseSimTarget(QStringLiteral("01:3"), &silent3));
+    sim::Target silent3;
+    QVERIFY(sim::ParseTarget(QStringLiteral("01:3"), &silent3));
     b.silent.append(silent3);
-    dmxlink::SimController sim(b);
+    sim::Controller sim(b);
     const MapTable map = MapOf([](int) { return int16_t(7); });
     QVERIFY(!sim.Feed(Frame(map, 1))[0].drop);
     QVERIFY(sim.Feed(Frame(map, 2))[0].drop);
@@ -335,8 +335,8 @@ void TestProtocol::simTargets()
     QFETCH(bool, ok);
     QFETCH(QByteArray, command);
     QFETCH(int, block);
-    dmxlink::SimTarget t;
-    QCOMPARE(dmxlink::ParseSimTarget(text, &t), ok);
+    sim::Target t;
+    QCOMPARE(sim::ParseTarget(text, &t), ok);
     if (ok) {
         QCOMPARE(t.command, command);
         QCOMPARE(t.block, block);

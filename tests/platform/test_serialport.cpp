@@ -1,8 +1,8 @@
 #include "platform/ComPorts.h"
 #include "platform/SerialPort.h"
 #include "platform/Stopwatch.h"
-#include "support/PtyPair.h"
-#include "support/TempHome.h"
+#include "platform/PseudoTerminal.h"
+#include "kit/TempHome.h"
 
 #include <QTemporaryFile>
 #include <QtTest>
@@ -35,11 +35,11 @@ private slots:
 
 void TestSerialPort::opensPseudoTerminalWithLineSettings()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     QVERIFY(pty.Ok());
     platform::SerialPort port;
     QString reason;
-    QVERIFY2(port.Open(pty.SlavePath(), &reason), qPrintable(reason));
+    QVERIFY2(port.Open(pty.Path(), &reason), qPrintable(reason));
     QVERIFY(port.PortOpen());
 
     termios tio{};
@@ -93,27 +93,27 @@ void TestSerialPort::refusesUnusableDevice()
 
 void TestSerialPort::refusesDeviceInUseUntilClosed()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort first, second;
     QString reason;
-    QVERIFY(first.Open(pty.SlavePath(), &reason));
-    QVERIFY(!second.Open(pty.SlavePath(), &reason));
+    QVERIFY(first.Open(pty.Path(), &reason));
+    QVERIFY(!second.Open(pty.Path(), &reason));
     QVERIFY(reason.contains(QLatin1String("in use")));
     QVERIFY(!second.PortOpen());
     QVERIFY(first.PortOpen());
     first.Close();
-    QVERIFY2(second.Open(pty.SlavePath(), &reason), qPrintable(reason));
+    QVERIFY2(second.Open(pty.Path(), &reason), qPrintable(reason));
 }
 
 void TestSerialPort::exclusiveFlagHeldOnlyWhileOpen()
 {
-    PtyPair pty;
-    platform::UniqueFd observer(::open(pty.SlavePath().toLatin1().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+    platform::PseudoTerminal pty;
+    platform::UniqueFd observer(::open(pty.Path().toLatin1().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK));
     QVERIFY(observer.Valid());
     int excl = -1;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     QCOMPARE(ioctl(observer.Get(), TIOCGEXCL, &excl), 0);
     QCOMPARE(excl, 1);
     port.Close();
@@ -123,10 +123,10 @@ void TestSerialPort::exclusiveFlagHeldOnlyWhileOpen()
 
 void TestSerialPort::dtrOnPseudoTerminalCountsAsSuccess()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     QVERIFY2(port.SetDTREnable(true, &reason), qPrintable(reason));
 
     platform::SerialPort closed;
@@ -135,10 +135,10 @@ void TestSerialPort::dtrOnPseudoTerminalCountsAsSuccess()
 
 void TestSerialPort::outputSendsEveryByteThroughFullBuffers()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     // Far more than the line buffers hold: the writer meets EAGAIN and partial writes.
     QByteArray bytes;
     for (int i = 0; i < 200000; ++i)
@@ -154,10 +154,10 @@ void TestSerialPort::outputSendsEveryByteThroughFullBuffers()
 
 void TestSerialPort::outputGivesUpWhenNothingIsTaken()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     platform::Stopwatch sw;
     QVERIFY(!port.Output(QByteArray(1 << 20, 'x')));
     QVERIFY(sw.Read() >= 1900);
@@ -167,13 +167,13 @@ void TestSerialPort::outputGivesUpWhenNothingIsTaken()
 
 void TestSerialPort::inputReturnsAndRemovesEverythingWaiting()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     QCOMPARE(port.InBufferCount(), 0);
     QCOMPARE(port.Input(), QByteArray());
-    pty.Write(QByteArray("[0A1B]\r\n\x00\xff", 10));
+    pty.Write(QByteArray("[0A1B]\r\n\x00\xff", 10), 3000);
     QTRY_COMPARE(port.InBufferCount(), 10);
     QCOMPARE(port.Input(), QByteArray("[0A1B]\r\n\x00\xff", 10));
     QCOMPARE(port.InBufferCount(), 0);
@@ -182,14 +182,14 @@ void TestSerialPort::inputReturnsAndRemovesEverythingWaiting()
 
 void TestSerialPort::receiveBufferHolds1024BytesAndLosesNone()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     QByteArray flood(3000, '\0');
     for (int i = 0; i < flood.size(); ++i)
         flood[i] = char(i * 7);
-    pty.Write(flood);
+    pty.Write(flood, 3000);
     QTRY_COMPARE(port.InBufferCount(), 1024);
     QByteArray received = port.Input();
     QCOMPARE(received.size(), 1024);
@@ -203,11 +203,11 @@ void TestSerialPort::receiveBufferHolds1024BytesAndLosesNone()
 
 void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
-    pty.Write("ab");
+    QVERIFY(port.Open(pty.Path(), &reason));
+    pty.Write("ab", 3000);
     QTRY_COMPARE(port.InBufferCount(), 2);
 
     // Bytes already waiting do not end the wait: only new ones do.
@@ -218,7 +218,7 @@ void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
 
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        pty.Write("c");
+        pty.Write("c", 3000);
     });
     sw.Restart();
     QVERIFY(port.WaitForInput(5000));
@@ -228,7 +228,7 @@ void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
 
     // Bytes that reached the driver after the caller last counted are new to it too: the
     // wait ends at once instead of blocking for more.
-    pty.Write("[01]");
+    pty.Write("[01]", 3000);
     pollfd pfd{port.Handle(), POLLIN, 0};
     QCOMPARE(::poll(&pfd, 1, 5000), 1);
     sw.Restart();
@@ -239,12 +239,12 @@ void TestSerialPort::waitForInputBlocksUntilMoreBytesOrTimeout()
 
 void TestSerialPort::lineGoneIsReported()
 {
-    PtyPair pty;
+    platform::PseudoTerminal pty;
     platform::SerialPort port;
     QString reason;
-    QVERIFY(port.Open(pty.SlavePath(), &reason));
+    QVERIFY(port.Open(pty.Path(), &reason));
     QVERIFY(port.LineOk());
-    pty.CloseMaster();
+    pty.HangUp();
     platform::Stopwatch sw;
     QVERIFY(!port.WaitForInput(2000));
     QVERIFY(sw.Read() < 1500);
@@ -276,7 +276,7 @@ void TestSerialPort::comPortDevice()
     TempHome home;
     if (!settings.isEmpty())
         home.WriteSettings(settings);
-    QCOMPARE(platform::ComPortDevice(port, home.SettingsFile()), device);
+    QCOMPARE(platform::ComPort::FromIndex(port - 1).Device(home.SettingsFile()), device);
     QCOMPARE(home.ReadSettings(), settings);
 }
 

@@ -2,6 +2,7 @@
 #include "link/Exchange.h"
 #include "link/Protocol.h"
 #include "platform/SerialPort.h"
+#include "platform/Stopwatch.h"
 
 #include <QString>
 #include <QStringList>
@@ -75,7 +76,8 @@ public:
     void ReportFault(const QString &what) const;
 
     platform::SerialPort port;
-    dmxlink::Exchange exchange{port};
+    platform::Stopwatch stopwatch;
+    dmxlink::Exchange exchange{port, stopwatch};
 
 private:
     QString where_;

@@ -27,8 +27,8 @@ QString PermissionHint(const QString &device)
 
 std::optional<QString> PortDevice(const QString &port)
 {
-    if (const std::optional<int> n = platform::ParseComPortName(port))
-        return platform::ComPortDevice(*n, modCVDMXMap::SettingsFilePath());
+    if (const std::optional<platform::ComPort> com = platform::ComPort::FromName(port))
+        return com->Device(modCVDMXMap::SettingsFilePath());
     if (port.contains(QLatin1Char('/')))
         return port;
     return std::nullopt;

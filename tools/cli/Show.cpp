@@ -1,6 +1,6 @@
 #include "Cli.h"
 
-#include "editor/OutputLabel.h"
+#include "document/OutputLabel.h"
 
 #include <cstdio>
 

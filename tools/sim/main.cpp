@@ -1,7 +1,8 @@
 // cvdmx-sim: a controller on a pseudo-terminal, for tests and users without hardware.
 #include "document/MapFile.h"
-#include "link/SimController.h"
+#include "sim/SimController.h"
 #include "platform/ComPorts.h"
+#include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
 
 #include <QByteArray>
@@ -14,11 +15,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
-#include <fcntl.h>
+#include <optional>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -61,8 +60,8 @@ void OnSignal(int)
 }
 
 struct Options {
-    dmxlink::SimBehaviour behaviour;
-    int comPort = 0;  // COMn to point at the pseudo-terminal, 0 for none
+    sim::Behaviour behaviour;
+    std::optional<platform::ComPort> comPort; // the port to point at the pseudo-terminal
     QString device;   // a serial device to serve on instead
     QString saveFile;
 };
@@ -81,10 +80,10 @@ Options ParseOptions(const QStringList &args)
             Fail(args[i] + QStringLiteral(" needs a value"));
         return args[++i];
     };
-    auto target = [&](int &i, QList<dmxlink::SimTarget> &list) {
-        dmxlink::SimTarget t;
+    auto target = [&](int &i, QList<sim::Target> &list) {
+        sim::Target t;
         const QString text = value(i);
-        if (!dmxlink::ParseSimTarget(text, &t))
+        if (!sim::ParseTarget(text, &t))
             Fail(QStringLiteral("not a command: ") + text);
         list.append(t);
     };
@@ -95,7 +94,7 @@ Options ParseOptions(const QStringList &args)
             Fail(args[i - 1] + QStringLiteral(" needs a number"));
         return n;
     };
-    dmxlink::SimBehaviour &b = o.behaviour;
+    sim::Behaviour &b = o.behaviour;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--help")) {
@@ -106,8 +105,8 @@ Options ParseOptions(const QStringList &args)
             if (port.contains(QLatin1Char('/')))
                 o.device = port;
             else
-                o.comPort = platform::ParseComPortName(port).value_or(0);
-            if (o.device.isEmpty() && o.comPort == 0)
+                o.comPort = platform::ComPort::FromName(port);
+            if (o.device.isEmpty() && !o.comPort)
                 Fail(QStringLiteral("--port takes COM1 .. COM8 or a device path, not ") + port);
         } else if (a == QLatin1String("--save")) {
             o.saveFile = value(i);
@@ -142,15 +141,21 @@ Options ParseOptions(const QStringList &args)
     return o;
 }
 
-// The controller's end of the line: a pseudo-terminal, whose other end we keep open
-// ourselves so the line stays up while the editor has it closed, set raw so nothing
-// echoes; or a serial device.
+// The controller's end of the line: a pseudo-terminal, or a serial device.
 struct Line {
-    platform::UniqueFd master;
-    platform::UniqueFd slave;
+    std::unique_ptr<platform::PseudoTerminal> pty;
     platform::SerialPort device;
-    QByteArray path;
-    int Fd() const { return device.PortOpen() ? device.Handle() : master.Get(); }
+    QString path;
+
+    int Fd() const { return device.PortOpen() ? device.Handle() : pty->Master(); }
+    // Gives up on what nobody takes within a second (the editor's side is full).
+    void Write(const QByteArray &bytes)
+    {
+        if (device.PortOpen())
+            device.Output(bytes);
+        else
+            pty->Write(bytes, 1000);
+    }
 };
 
 void OpenLine(const Options &o, Line &line)
@@ -159,57 +164,26 @@ void OpenLine(const Options &o, Line &line)
         QString reason;
         if (!line.device.Open(o.device, &reason))
             Fail(o.device + QStringLiteral(": ") + reason);
-        line.path = QFile::encodeName(o.device);
+        line.path = o.device;
         return;
     }
-    line.master.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!line.master.Valid() || grantpt(line.master.Get()) != 0 || unlockpt(line.master.Get()) != 0)
-        Fail(QStringLiteral("cannot open a pseudo-terminal: ") + QString::fromLocal8Bit(std::strerror(errno)));
-    line.path = ptsname(line.master.Get());
-    line.slave.Reset(::open(line.path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!line.slave.Valid())
-        Fail(QStringLiteral("cannot open ") + QString::fromLatin1(line.path));
-    termios tio{};
-    tcgetattr(line.slave.Get(), &tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B38400);
-    cfsetospeed(&tio, B38400);
-    tcsetattr(line.slave.Get(), TCSANOW, &tio);
+    line.pty = std::make_unique<platform::PseudoTerminal>();
+    if (!line.pty->Ok())
+        Fail(QStringLiteral("cannot open a pseudo-terminal: ") + line.pty->Error());
+    line.path = line.pty->Path();
 }
 
 // The settings file is written first: whoever reads the path can rely on it.
 void Announce(const Options &o, const Line &line)
 {
-    if (o.comPort != 0) {
+    if (o.comPort) {
         const QString settings = modCVDMXMap::SettingsFilePath();
         QDir().mkpath(QFileInfo(settings).path());
-        if (!platform::SetComPortDevice(o.comPort, QFile::decodeName(line.path), settings))
+        if (!o.comPort->SetDevice(line.path, settings))
             std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
     }
-    std::printf("%s\n", line.path.constData());
+    std::printf("%s\n", QFile::encodeName(line.path).constData());
     std::fflush(stdout);
-}
-
-// Writes all of bytes; gives up on what nobody reads (the editor's side is full).
-void WriteAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    int stalls = 0;
-    while (done < bytes.size() && !g_stop) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN && ++stalls < 50) {
-            pollfd pfd{fd, POLLOUT, 0};
-            ::poll(&pfd, 1, 20);
-            continue;
-        }
-        return;
-    }
 }
 
 struct Pending {
@@ -234,7 +208,7 @@ int Serve(const Options &o)
     sigdelset(&waiting, SIGINT);
     sigdelset(&waiting, SIGTERM);
 
-    dmxlink::SimController controller(o.behaviour);
+    sim::Controller controller(o.behaviour);
     Line line;
     OpenLine(o, line);
     Announce(o, line);
@@ -243,7 +217,7 @@ int Serve(const Options &o)
     while (!g_stop) {
         const Clock::time_point now = Clock::now();
         while (!pending.empty() && pending.front().due <= now) {
-            WriteAll(line.Fd(), pending.front().reply);
+            line.Write(pending.front().reply);
             pending.pop_front();
         }
         timespec timeout{1, 0};
@@ -259,14 +233,13 @@ int Serve(const Options &o)
         const ssize_t n = ::read(line.Fd(), buf, sizeof buf);
         if (n <= 0)
             continue;
-        for (const dmxlink::SimAnswer &a : controller.Feed(QByteArray(buf, int(n)))) {
+        for (const sim::Answer &a : controller.Feed(QByteArray(buf, int(n)))) {
             std::printf("rx %s\n", a.frame.constData());
             std::fflush(stdout);
             if (a.drop) {
                 pending.clear();
                 line.device.Close();
-                line.master.Reset();
-                line.slave.Reset();
+                line.pty.reset();
                 OpenLine(o, line);
                 Announce(o, line);
                 break;

@@ -1,0 +1,156 @@
+#include "toolkit/CellLabel.h"
+
+#include "toolkit/AccessibleCell.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QHash>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleHints>
+
+namespace toolkit {
+
+namespace {
+
+// Laid-out captions, shared by every cell with the same font and text. The grid shows
+// few distinct texts (channel numbers, some seventy output names), each laid out once.
+using CaptionCache = QHash<QString, QStaticText>;
+
+CaptionCache *CacheFor(const QFont &font)
+{
+    static QHash<QString, CaptionCache> caches;
+    return &caches[font.key()];
+}
+
+QStaticText SharedCaption(CaptionCache *cache, const QString &text, const QFont &font)
+{
+    auto it = cache->constFind(text);
+    if (it != cache->constEnd())
+        return *it;
+    QStaticText caption(text);
+    caption.setTextFormat(Qt::PlainText);
+    caption.setPerformanceHint(QStaticText::AggressiveCaching);
+    caption.prepare(QTransform(), font);
+    if (cache->size() > 4096)
+        cache->clear();
+    return *cache->insert(text, caption);
+}
+
+} // namespace
+
+CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    cache_ = CacheFor(font());
+    InstallAccessibleCells();
+}
+
+CellLabel *CellLabel::Copy() const
+{
+    auto *copy = new CellLabel(parentWidget());
+    copy->hide();
+    copy->setGeometry(geometry());
+    copy->setFont(font());
+    copy->setAlignment(alignment());
+    copy->SetBackColor(back_);
+    return copy;
+}
+
+void CellLabel::SetBackColor(const QColor &color)
+{
+    if (color == back_)
+        return;
+    back_ = color;
+    update();
+}
+
+void CellLabel::SetCaption(const QString &text)
+{
+    if (text == caption_.text())
+        return;
+    caption_ = SharedCaption(cache_, text, font());
+    update();
+    // A screen reader that follows the grid hears the new text. Nothing is built while no
+    // assistive tool listens: a refresh sets 512 captions.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void CellLabel::setAlignment(Qt::Alignment alignment)
+{
+    alignment_ = alignment;
+    update();
+}
+
+void CellLabel::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        cache_ = CacheFor(font());
+        caption_ = SharedCaption(cache_, caption_.text(), font());
+    }
+    QWidget::changeEvent(event);
+}
+
+void CellLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), back_);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.setFont(font());
+    const QSizeF size = caption_.size();
+    qreal x = 0;
+    if (alignment_ & Qt::AlignHCenter)
+        x = (width() - size.width()) / 2;
+    else if (alignment_ & Qt::AlignRight)
+        x = width() - size.width();
+    p.drawStaticText(QPointF(x, (height() - size.height()) / 2), caption_);
+}
+
+int ShiftMask(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+void CellLabel::mousePressEvent(QMouseEvent *event)
+{
+    lastPressButton_ = event->button();
+    lastPressTime_ = event->timestamp();
+    clickPending_ = event->button() == Qt::LeftButton;
+    if (onMouseDown) {
+        const QPoint p = event->position().toPoint();
+        onMouseDown(int(event->button()), ShiftMask(event->modifiers()), p.x(), p.y());
+    }
+    event->accept();
+}
+
+// Qt delivers the second press of a double click as a double-click event; it is no
+// mouse-down, and its release no click. The grid has no double-click handler. The first
+// press may have gone to a neighbouring widget a few pixels away: this label then takes
+// the event as its own first press.
+void CellLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const bool secondPress = event->button() == lastPressButton_
+        && event->timestamp() - lastPressTime_ <= quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (!secondPress) {
+        mousePressEvent(event);
+        return;
+    }
+    clickPending_ = false;
+    event->accept();
+}
+
+void CellLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    const bool click = clickPending_ && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
+    clickPending_ = false;
+    if (click && onClick)
+        onClick();
+}
+
+} // namespace toolkit

@@ -1,0 +1,98 @@
+#include "kit/FileAccess.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool Capabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capget, &header, data) == 0;
+}
+
+bool SetCapabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+NoPermissionOverride::NoPermissionOverride()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!Capabilities(data))
+        return;
+    if ((data[0].effective & kOverrides) == 0) {
+        ok_ = true;
+        return;
+    }
+    data[0].effective &= ~kOverrides;
+    ok_ = dropped_ = SetCapabilities(data);
+}
+
+NoPermissionOverride::~NoPermissionOverride()
+{
+    __user_cap_data_struct data[2] = {};
+    if (dropped_ && Capabilities(data)) {
+        data[0].effective |= data[0].permitted & kOverrides;
+        SetCapabilities(data);
+    }
+}
+
+ReadOnlyFile::ReadOnlyFile(const QString &path) : path_(path)
+{
+    if (::geteuid() == 0)
+        ok_ = immutable_ = SetImmutable(true);
+    else
+        ok_ = ::chmod(QFile::encodeName(path).constData(), 0444) == 0;
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (immutable_)
+        SetImmutable(false);
+    else if (ok_)
+        ::chmod(QFile::encodeName(path_).constData(), 0644);
+}
+
+bool ReadOnlyFile::SetImmutable(bool on) const
+{
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+TemporaryMode::TemporaryMode(const QString &path, unsigned mode) : path_(path)
+{
+    struct stat st;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0)
+        return;
+    oldMode_ = st.st_mode & 07777;
+    ok_ = ::chmod(name.constData(), mode) == 0;
+}
+
+TemporaryMode::~TemporaryMode()
+{
+    if (ok_)
+        ::chmod(QFile::encodeName(path_).constData(), oldMode_);
+}

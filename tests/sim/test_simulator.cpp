@@ -1,0 +1,158 @@
+// cvdmx-sim as a program: the words --port takes, serving on a device, and --save on a
+// disk that refuses the map.
+#include "document/MapFile.h"
+#include "kit/DiskFault.h"
+#include "platform/PseudoTerminal.h"
+#include "kit/SimProcess.h"
+#include "kit/TempHome.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+#include <optional>
+#include <sys/stat.h>
+
+using namespace modCVDMXMap;
+
+namespace {
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Runs the simulator with words that make it stop before serving.
+QProcess *Refused(QProcess &proc, const QStringList &args)
+{
+    proc.start(QFile::decodeName(qgetenv("CVDMX_SIM")), args);
+    proc.waitForFinished(10000);
+    return &proc;
+}
+
+} // namespace
+
+class TestSimulator : public QObject {
+    Q_OBJECT
+private slots:
+    void portTakesExactlyAComPortOrADevice_data();
+    void portTakesExactlyAComPortOrADevice();
+    void servesOnADevicePath();
+    void saveThatFailsLeavesTheOldFile_data();
+    void saveThatFailsLeavesTheOldFile();
+};
+
+// Each row: the word given to --port and the settings key written, none for a refusal.
+void TestSimulator::portTakesExactlyAComPortOrADevice_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("COM3") << "COM3" << "COM3";
+    QTest::newRow("com8, any case") << "com8" << "COM8";
+    for (const char *bad : {"COM01", "com+3", "COM 2", "COM9", "COM0", "COM", "COM1x", "3", "ttyUSB0"})
+        QTest::newRow(bad) << bad << QString();
+}
+
+void TestSimulator::portTakesExactlyAComPortOrADevice()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, key);
+    TempHome home;
+    if (key.isEmpty()) {
+        QProcess proc;
+        Refused(proc, {"--port", word});
+        QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(proc.exitCode(), 2);
+        QCOMPARE(QString::fromLocal8Bit(proc.readAllStandardError()),
+                 QStringLiteral("cvdmx-sim: --port takes COM1 .. COM8 or a device path, not ") + word
+                     + QLatin1Char('\n'));
+        QVERIFY(!QFile::exists(home.WorkFolder()));
+        return;
+    }
+    SimProcess sim({"--port", word});
+    QVERIFY(sim.Started());
+    QCOMPARE(home.ReadSettings(), "[Ports]\n" + key.toLatin1() + '=' + QFile::encodeName(sim.Path()) + '\n');
+    QVERIFY(sim.Stop());
+}
+
+// Given a device path, the simulator answers on that device, as it would on a serial
+// line wired to the editor's port.
+void TestSimulator::servesOnADevicePath()
+{
+    TempHome home;
+    platform::PseudoTerminal line;
+    QVERIFY(line.Ok());
+    SimProcess sim({"--port", line.Path(), "--revision", "ON A REAL LINE"});
+    QVERIFY(sim.Started());
+    QCOMPARE(sim.Path(), line.Path());
+    line.Write("[04]", 3000);
+    QCOMPARE(line.Read(20, 2000), QByteArray("[ON A REAL LINE    ]"));
+    QVERIFY(!QFile::exists(home.SettingsFile()));
+    QVERIFY(sim.Stop());
+}
+
+// Each row: what the file given to --save meets, and the reason reported. The file holds
+// its old bytes afterwards, and the simulator ends with status 1.
+void TestSimulator::saveThatFailsLeavesTheOldFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    if (FullFileSystem::Possible())
+        QTest::newRow("full disk") << "full" << "No space left on device";
+    QTest::newRow("size limit") << "limit" << "File too large";
+    QTest::newRow("a named pipe") << "pipe" << "Not a regular file";
+}
+
+void TestSimulator::saveThatFailsLeavesTheOldFile()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    TempHome home;
+    std::optional<FullFileSystem> disk;
+    if (fault == "full") {
+        disk.emplace();
+        QVERIFY(disk->Ok());
+    }
+    const QString path = (disk ? disk->Path() : home.Path()) + QStringLiteral("/received.CVX");
+    MapTable old;
+    old.fill(7);
+    old[kDevAddEntry] = 3;
+    old[kDevRangeEntry] = 4;
+    const QByteArray oldBytes = MapToBytes(old);
+    if (fault == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(oldBytes), qint64(oldBytes.size()));
+    }
+    if (disk)
+        QVERIFY(disk->Fill());
+    const HangGuard guard(20);
+
+    QProcess proc;
+    {
+        // The limit holds for the simulator, which takes it over when it starts.
+        std::optional<FileSizeLimit> limit;
+        if (fault == "limit")
+            limit.emplace(1024);
+        proc.start(QFile::decodeName(qgetenv("CVDMX_SIM")), {"--save", path});
+        QVERIFY(proc.waitForReadyRead(10000));
+    }
+    proc.terminate();
+    QVERIFY(proc.waitForFinished(10000));
+    QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(proc.exitCode(), 1);
+    QCOMPARE(QString::fromLocal8Bit(proc.readAllStandardError()),
+             QStringLiteral("cvdmx-sim: cannot write ") + path + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+    if (fault == "pipe") {
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(path).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    } else {
+        QCOMPARE(ReadBytes(path), oldBytes);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSimulator)
+#include "test_simulator.moc"
