@@ -104,6 +104,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The multi-select range from its first (smaller) channel to its last, whichever end
+    // was marked first.
+    struct Range {
+        int first;
+        int last;
+    };
+    Range MSRange() const;
+
     void BuildDesign();
     void ConnectCells(int i);
     void UnloadCommWindow();

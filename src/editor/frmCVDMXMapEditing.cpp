@@ -38,9 +38,8 @@ void frmCVDMXMap::cboDevRange_Click()
 void frmCVDMXMap::cmdMSClear_Click()
 {
     CVDMX_TRACE("cmdMSClear_Click");
-    const int first = std::min(iMSStart, iMSEnd);
-    const int last = std::max(iMSStart, iMSEnd);
-    for (int c = first; c <= last; ++c)
+    const Range range = MSRange();
+    for (int c = range.first; c <= range.last; ++c)
         iDmxMap[c] = kNoOutput;
     ShowScreen();
     bMapChanged = true;
@@ -49,11 +48,9 @@ void frmCVDMXMap::cmdMSClear_Click()
 void frmCVDMXMap::cmdMSCopy_Click()
 {
     CVDMX_TRACE("cmdMSCopy_Click");
-    const int first = std::min(iMSStart, iMSEnd);
-    const int last = std::max(iMSStart, iMSEnd);
-    const int16_t value = iDmxMap[first];
-    for (int c = first; c <= last; ++c)
-        iDmxMap[c] = value;
+    const Range range = MSRange();
+    const int16_t value = iDmxMap[range.first];
+    std::fill(iDmxMap.begin() + range.first, iDmxMap.begin() + range.last + 1, value);
     ShowScreen();
     bMapChanged = true;
 }
@@ -61,8 +58,7 @@ void frmCVDMXMap::cmdMSCopy_Click()
 void frmCVDMXMap::cmdMSSeq_Click()
 {
     CVDMX_TRACE("cmdMSSeq_Click");
-    const int first = std::min(iMSStart, iMSEnd);
-    const int last = std::max(iMSStart, iMSEnd);
+    const auto [first, last] = MSRange();
     // A first entry outside 0..63 (255 or a value from a foreign file) has no output
     // to count on from.
     if (iDmxMap[first] < 0 || iDmxMap[first] > 63) {

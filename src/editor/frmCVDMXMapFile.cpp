@@ -153,11 +153,11 @@ void frmCVDMXMap::mnuExit_Click()
 {
     CVDMX_TRACE("mnuExit_Click");
     cboDimChan->hide();
-    if (!DiscardPromptStep())
-        return;
-    bExitRequested = true;
-    UnloadCommWindow();
-    close();
+    if (DiscardPromptStep()) {
+        bExitRequested = true;
+        UnloadCommWindow();
+        close();
+    }
 }
 
 void frmCVDMXMap::Form_QueryUnload(bool &Cancel, int /*UnloadMode*/)

@@ -47,14 +47,18 @@ void frmCVDMXMap::ChanSel()
     cboDimChan->show();
 }
 
+frmCVDMXMap::Range frmCVDMXMap::MSRange() const
+{
+    return {std::min(iMSStart, iMSEnd), std::max(iMSStart, iMSEnd)};
+}
+
 void frmCVDMXMap::ShowMS()
 {
     CVDMX_TRACE("ShowMS");
     cmdMSClear->setVisible(bMSActive);
     cmdMSCopy->setVisible(bMSActive);
     cmdMSSeq->setVisible(bMSActive);
-    const int lo = std::min(iMSStart, iMSEnd);
-    const int hi = std::max(iMSStart, iMSEnd);
+    const auto [lo, hi] = MSRange();
     for (int i = 0; i < kChannels; ++i) {
         if (!bMSActive)
             lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
