@@ -1,5 +1,6 @@
 #include "editor/frmCVDMXMap.h"
 
+#include "document/DeviceLists.h"
 #include "document/modCVDMXMap.h"
 #include "editor/WindowIcon.h"
 #include "comm/frmCVDMXMapComm.h"
@@ -193,12 +194,11 @@ void frmCVDMXMap::Form_Load()
     cboDimChan->raise();
 
     cboDevAdd->Clear();
-    for (int n = 1; n <= 16; ++n)
-        cboDevAdd->AddItem(QStringLiteral("Device Address: ") + Hex2(int16_t(n)));
+    for (int i = 0; i < kDeviceListEntries; ++i)
+        cboDevAdd->AddItem(DeviceAddressText(i));
     cboDevRange->Clear();
-    for (int n = 1; n <= 16; ++n)
-        cboDevRange->AddItem(QStringLiteral("Device Range: %1 / Switch Setting: ").arg(n)
-                             + Hex1(int16_t(n - 1)));
+    for (int i = 0; i < kDeviceListEntries; ++i)
+        cboDevRange->AddItem(DeviceRangeText(i));
 
     cboDevAdd->SetListIndex(0);
     cboDevRange->SetListIndex(0);

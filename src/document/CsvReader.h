@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// Comma-separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or
+// LF line ends, fields in double quotes (with "" for a quote, and line ends inside).
+namespace csv {
+
+struct Record {
+    int line = 0; // where the record starts, from 1
+    QStringList fields;
+};
+
+struct ParseError {
+    int line = 0;
+    int column = 0; // the field, from 1
+    QString message;
+};
+
+struct Parsed {
+    std::vector<Record> records; // blank lines left out
+    std::optional<ParseError> error;
+};
+
+Parsed Parse(const QByteArray &bytes);
+
+} // namespace csv
