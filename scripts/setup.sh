@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # qt6-base-private-dev: the tests switch Qt's accessibility on and turn the mouse wheel
-# through Qt's window-system interface.
-scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev \
+# through Qt's window-system interface. poppler-utils: the tests read the patch sheet's PDF.
+scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev poppler-utils \
   fonts-dejavu-core
 
 build="${1:-build}"
