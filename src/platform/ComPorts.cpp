@@ -31,17 +31,27 @@ QString ComPort::Name() const
     return QStringLiteral("COM%1").arg(Number());
 }
 
-QString ComPort::Device(const QString &settingsPath) const
+std::optional<QString> ComPort::ConfiguredDevice(const QString &settingsPath) const
 {
     const QByteArray device = GetPrivateProfileString(kSection, Name().toLatin1(), QByteArray(), settingsPath);
-    if (!device.isEmpty())
-        return QFile::decodeName(device);
-    return QStringLiteral("/dev/ttyS%1").arg(index_);
+    if (device.isEmpty())
+        return std::nullopt;
+    return QFile::decodeName(device);
+}
+
+QString ComPort::Device(const QString &settingsPath) const
+{
+    return ConfiguredDevice(settingsPath).value_or(QStringLiteral("/dev/ttyS%1").arg(index_));
 }
 
 bool ComPort::SetDevice(const QString &device, const QString &settingsPath) const
 {
     return WritePrivateProfileString(kSection, Name().toLatin1(), QFile::encodeName(device), settingsPath);
+}
+
+bool ComPort::ClearDevice(const QString &settingsPath) const
+{
+    return DeletePrivateProfileKey(kSection, Name().toLatin1(), settingsPath);
 }
 
 } // namespace platform

@@ -137,6 +137,16 @@ QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
     return out;
 }
 
+QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, const QByteArray &key)
+{
+    const std::vector<Line> lines = SplitLines(text);
+    const Location loc = Find(text, lines, section, key);
+    if (loc.key < 0)
+        return text;
+    const Line &l = lines[loc.key];
+    return QByteArray(text).remove(l.start, l.next - l.start);
+}
+
 long long ProfileInt(const QByteArray &value)
 {
     int i = 0;
@@ -185,17 +195,30 @@ QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &
     return ProfileValue(*text, section, key).value_or(defaultValue);
 }
 
-bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
-                               const QByteArray &value, const QString &path)
+namespace {
+
+// The editor, the command-line tool and the simulator all rewrite the file: one of them
+// at a time reads it, changes it and puts it back.
+bool Rewrite(const QString &path, const std::function<QByteArray(const QByteArray &)> &change)
 {
-    // The editor, the command-line tool and the simulator all rewrite this file: one of
-    // them at a time reads it, changes its line and puts it back.
     const FolderLock lock(QFileInfo(path).absolutePath());
     if (!lock.Held())
         return false;
     QString reason;
-    return RewriteFile(
-        path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); }, &reason);
+    return RewriteFile(path, change, &reason);
+}
+
+} // namespace
+
+bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &value, const QString &path)
+{
+    return Rewrite(path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); });
+}
+
+bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path)
+{
+    return Rewrite(path, [&](const QByteArray &text) { return ProfileWithoutKey(text, section, key); });
 }
 
 } // namespace platform

@@ -18,6 +18,9 @@ std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray 
 QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
                             const QByteArray &key, const QByteArray &value);
 
+// text without key's line in section; text itself when there is no such key.
+QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, const QByteArray &key);
+
 // Reads an integer value: leading blanks, an optional sign, then decimal digits up to the
 // first non-digit; no digits gives 0. Too many digits saturate at the limits of the type.
 long long ProfileInt(const QByteArray &value);
@@ -32,5 +35,7 @@ QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &
 // read or written, or is not a regular file (such a file is never written).
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
                                const QByteArray &value, const QString &path);
+// Removes the key's line, in the same way. A missing file or key is left as it is.
+bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path);
 
 } // namespace platform
