@@ -1,9 +1,5 @@
 #include "Cli.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace cli {
 
 const char kStatusHelp[] =
@@ -23,55 +19,6 @@ const char kPortHelp[] =
     "PORT is COM1 .. COM8 or a device path such as /dev/ttyUSB0. COMn is found\n"
     "as the editor finds it: key COMn of section [Ports] in\n"
     "~/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini, else /dev/ttyS(n-1).\n";
-
-namespace {
-
-// The first failure of each stream, as errno gave it.
-int gOutError = 0;
-int gErrError = 0;
-
-void Put(const QByteArray &text, FILE *stream, int &failure)
-{
-    if (std::fputs(text.constData(), stream) == EOF && failure == 0)
-        failure = errno;
-}
-
-} // namespace
-
-void Print(const QByteArray &text)
-{
-    Put(text, stdout, gOutError);
-}
-
-void PrintError(const QByteArray &text)
-{
-    if (std::fflush(stdout) != 0 && gOutError == 0)
-        gOutError = errno;
-    Put(text, stderr, gErrError);
-}
-
-void Out(const QString &line)
-{
-    Print((line + QLatin1Char('\n')).toLocal8Bit());
-}
-
-void Error(const QString &message)
-{
-    PrintError((QStringLiteral("cvdmxmap-cli: ") + message + QLatin1Char('\n')).toLocal8Bit());
-}
-
-int Finish(int status)
-{
-    if (std::fflush(stdout) != 0 && gOutError == 0)
-        gOutError = errno;
-    if (gOutError != 0)
-        Error(QStringLiteral("cannot write to standard output: ") + QString::fromLocal8Bit(std::strerror(gOutError)));
-    if (std::fflush(stderr) != 0 && gErrError == 0)
-        gErrError = errno;
-    if ((gOutError != 0 || gErrError != 0) && status == kOk)
-        return kFileError;
-    return status;
-}
 
 int UsageError(const QString &command, const QString &message)
 {

@@ -66,14 +66,14 @@ int RunDownload(const QStringList &args)
     int block = -1;
     // The exchange leaves sReply alone when it times out, so an empty reply after a
     // fault means the block itself went unanswered, not the checksum query after it.
-    const dmxlink::DownloadResult result = dmxlink::DownloadMap(controller.exchange, *map, [&](int b) {
+    const dmxlink::DownloadResult result = dmxlink::DownloadMap(controller.Link(), *map, [&](int b) {
         block = b;
-        controller.exchange.sReply.clear();
+        controller.Link().sReply.clear();
         Progress(QStringLiteral(" %1").arg(b + 1));
     });
-    const bool blocksAnswered = block == dmxlink::kBlocks - 1 && !controller.exchange.sReply.isEmpty();
+    const bool blocksAnswered = block == dmxlink::kBlocks - 1 && !controller.Link().sReply.isEmpty();
     Progress(blocksAnswered ? QStringLiteral(", checksum\n") : QStringLiteral("\n"));
-    controller.port.Close();
+    controller.Close();
 
     const QString expected = dmxlink::MapChecksumText(*map);
     switch (result) {
@@ -83,7 +83,7 @@ int RunDownload(const QStringList &args)
         return kTimeout;
     case dmxlink::DownloadResult::ChecksumFault:
         Error(controller.Where() + QStringLiteral(": checksum mismatch after the download: the controller reports ")
-              + controller.exchange.sReply.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits)
+              + controller.ReplyChecksum()
               + QStringLiteral(", the map has ") + expected
               + QStringLiteral("; the device will not function properly"));
         return kDiffers;

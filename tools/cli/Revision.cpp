@@ -41,8 +41,8 @@ int RunRevision(const QStringList &args)
     if (!controller.Ask(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength,
                         QStringLiteral("the revision query ") + dmxlink::kFirmRevCommand))
         return kTimeout;
-    controller.port.Close();
-    Out(dmxlink::FirmRevText(controller.exchange.sReply));
+    controller.Close();
+    Out(dmxlink::FirmRevText(controller.Link().sReply));
     return kOk;
 }
 

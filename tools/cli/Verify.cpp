@@ -45,9 +45,9 @@ int RunVerify(const QStringList &args)
     if (!controller.Ask(dmxlink::kChecksumCommand, dmxlink::kChecksumReplyLength,
                         QStringLiteral("the checksum query ") + dmxlink::kChecksumCommand))
         return kTimeout;
-    controller.port.Close();
+    controller.Close();
 
-    const QString reported = controller.exchange.sReply.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits);
+    const QString reported = controller.ReplyChecksum();
     const QString expected = dmxlink::MapChecksumText(*map);
     if (reported == expected) {
         Out(controller.Where() + QStringLiteral(" holds ") + file + QStringLiteral(" (checksum ") + expected
