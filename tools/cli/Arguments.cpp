@@ -1,108 +1,45 @@
-#include "Cli.h"
+#include "Arguments.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include "Command.h"
+#include "Output.h"
+#include "PortDevice.h"
 
 namespace cli {
 
-const char kStatusHelp[] =
-    "Exit status:\n"
-    "  0  success; verify: the controller holds the map; diff: the maps are the same\n"
-    "  1  checksum mismatch after a download; verify: the controller holds\n"
-    "     another map; diff: the maps differ\n"
-    "  2  usage error: unknown command or option, missing or extra argument,\n"
-    "     bad PORT\n"
-    "  3  a map file cannot be read, or is not a valid map file; or standard\n"
-    "     output or standard error cannot be written\n"
-    "  4  the port cannot be opened\n"
-    "  5  time-out: no complete reply from the controller within 2000 ms, or\n"
-    "     the line was lost\n";
-
-const char kPortHelp[] =
-    "PORT is COM1 .. COM8 or a device path such as /dev/ttyUSB0. COMn is found\n"
-    "as the editor finds it: key COMn of section [Ports] in\n"
-    "~/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini, else /dev/ttyS(n-1).\n";
-
 namespace {
 
-// The first failure of each stream, as errno gave it.
-int gOutError = 0;
-int gErrError = 0;
-
-void Put(const QByteArray &text, FILE *stream, int &failure)
+void UsageError(const Command &command, const QString &message)
 {
-    if (std::fputs(text.constData(), stream) == EOF && failure == 0)
-        failure = errno;
+    const QString name = QLatin1String(command.name);
+    Error(name + QStringLiteral(": ") + message + QStringLiteral(" (see cvdmxmap-cli ") + name
+          + QStringLiteral(" --help)"));
 }
 
 } // namespace
 
-void Print(const QByteArray &text)
-{
-    Put(text, stdout, gOutError);
-}
-
-void PrintError(const QByteArray &text)
-{
-    if (std::fflush(stdout) != 0 && gOutError == 0)
-        gOutError = errno;
-    Put(text, stderr, gErrError);
-}
-
-void Out(const QString &line)
-{
-    Print((line + QLatin1Char('\n')).toLocal8Bit());
-}
-
-void Error(const QString &message)
-{
-    PrintError((QStringLiteral("cvdmxmap-cli: ") + message + QLatin1Char('\n')).toLocal8Bit());
-}
-
-int Finish(int status)
-{
-    if (std::fflush(stdout) != 0 && gOutError == 0)
-        gOutError = errno;
-    if (gOutError != 0)
-        Error(QStringLiteral("cannot write to standard output: ") + QString::fromLocal8Bit(std::strerror(gOutError)));
-    if (std::fflush(stderr) != 0 && gErrError == 0)
-        gErrError = errno;
-    if ((gOutError != 0 || gErrError != 0) && status == kOk)
-        return kFileError;
-    return status;
-}
-
-int UsageError(const QString &command, const QString &message)
-{
-    Error(command + QStringLiteral(": ") + message + QStringLiteral(" (see cvdmxmap-cli ") + command
-          + QStringLiteral(" --help)"));
-    return kUsage;
-}
-
-std::optional<Arguments> ParseArguments(const QString &command, const QStringList &args, int options)
+std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words)
 {
     Arguments a;
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+    if (words.contains(QLatin1String("--help")) || words.contains(QLatin1String("-h"))) {
         a.help = true;
         return a;
     }
     bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &word = args[i];
+    for (int i = 0; i < words.size(); ++i) {
+        const QString &word = words[i];
         if (optionsEnded || !word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
             a.operands.append(word);
         } else if (word == QLatin1String("--")) {
             optionsEnded = true;
-        } else if ((options & kCsvOption) && word == QLatin1String("--csv")) {
+        } else if ((command.options & kCsvOption) && word == QLatin1String("--csv")) {
             a.csv = true;
-        } else if ((options & kPortOption) && word == QLatin1String("--port")) {
-            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+        } else if (command.needsPort && word == QLatin1String("--port")) {
+            if (i + 1 >= words.size() || words[i + 1].isEmpty()) {
                 UsageError(command, QStringLiteral("--port needs a value"));
                 return std::nullopt;
             }
-            a.port = args[++i];
-        } else if ((options & kPortOption) && word.startsWith(QLatin1String("--port="))) {
+            a.port = words[++i];
+        } else if (command.needsPort && word.startsWith(QLatin1String("--port="))) {
             a.port = word.mid(7);
             if (a.port.isEmpty()) {
                 UsageError(command, QStringLiteral("--port needs a value"));
@@ -116,22 +53,22 @@ std::optional<Arguments> ParseArguments(const QString &command, const QStringLis
     return a;
 }
 
-bool CheckArguments(const QString &command, const Arguments &a, const QStringList &operandNames,
-                    bool needsPort)
+bool CheckArguments(const Command &command, const Arguments &a)
 {
-    if (a.operands.size() < operandNames.size()) {
-        UsageError(command, operandNames[a.operands.size()] + QStringLiteral(" missing"));
+    const QStringList &names = command.operands;
+    if (a.operands.size() < names.size()) {
+        UsageError(command, names[a.operands.size()] + QStringLiteral(" missing"));
         return false;
     }
-    if (a.operands.size() > operandNames.size()) {
-        UsageError(command, QStringLiteral("unexpected argument ") + a.operands[operandNames.size()]);
+    if (a.operands.size() > names.size()) {
+        UsageError(command, QStringLiteral("unexpected argument ") + a.operands[names.size()]);
         return false;
     }
-    if (needsPort && a.port.isEmpty()) {
+    if (command.needsPort && a.port.isEmpty()) {
         UsageError(command, QStringLiteral("--port PORT missing"));
         return false;
     }
-    if (needsPort && !PortDevice(a.port)) {
+    if (command.needsPort && !PortDevice(a.port)) {
         UsageError(command, QStringLiteral("PORT must be COM1 .. COM8 or a device path, not ") + a.port);
         return false;
     }

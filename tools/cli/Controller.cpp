@@ -1,7 +1,8 @@
-#include "Cli.h"
+#include "Controller.h"
 
-#include "document/modCVDMXMap.h"
-#include "platform/ComPorts.h"
+#include "Output.h"
+#include "PortDevice.h"
+#include "link/Protocol.h"
 
 #include <QFile>
 #include <cerrno>
@@ -25,31 +26,22 @@ QString PermissionHint(const QString &device)
 
 } // namespace
 
-std::optional<QString> PortDevice(const QString &port)
-{
-    if (const std::optional<platform::ComPort> com = platform::ComPort::FromName(port))
-        return com->Device(modCVDMXMap::SettingsFilePath());
-    if (port.contains(QLatin1Char('/')))
-        return port;
-    return std::nullopt;
-}
-
 bool Controller::Open(const QString &port)
 {
     const QString device = PortDevice(port).value_or(port);
     where_ = device == port ? device : port.toUpper() + QStringLiteral(" (") + device + QLatin1Char(')');
     QString reason;
-    if (this->port.Open(device, &reason) && this->port.SetDTREnable(true, &reason))
+    if (port_.Open(device, &reason) && port_.SetDTREnable(true, &reason))
         return true;
-    this->port.Close();
+    port_.Close();
     Error(where_ + QStringLiteral(": cannot use the port: ") + reason + PermissionHint(device));
     return false;
 }
 
 bool Controller::Ask(const QString &command, int16_t replyLength, const QString &what)
 {
-    exchange.LSComPrg(command, replyLength);
-    if (!exchange.bCommFault)
+    exchange_.LSComPrg(command, replyLength);
+    if (!exchange_.bCommFault)
         return true;
     ReportFault(what);
     return false;
@@ -57,11 +49,16 @@ bool Controller::Ask(const QString &command, int16_t replyLength, const QString 
 
 void Controller::ReportFault(const QString &what) const
 {
-    if (!port.LineOk())
+    if (!port_.LineOk())
         Error(where_ + QStringLiteral(": the line was lost while waiting for the reply to ") + what);
     else
         Error(where_ + QStringLiteral(": no complete reply to ") + what + QStringLiteral(" within %1 ms")
                            .arg(dmxlink::Exchange::kLimitMs));
+}
+
+QString Controller::ReplyChecksum() const
+{
+    return exchange_.sReply.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits);
 }
 
 } // namespace cli

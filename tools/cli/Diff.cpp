@@ -1,23 +1,11 @@
-#include "Cli.h"
-
+#include "Command.h"
+#include "Output.h"
+#include "Status.h"
 #include "document/OutputLabel.h"
-
-#include <cstdio>
 
 namespace cli {
 
 namespace {
-
-const char kHelp[] =
-    "Usage: cvdmxmap-cli diff A B\n"
-    "Compares map files A and B. Prints the device address and range when they\n"
-    "differ, then one line for each channel whose entries differ:\n"
-    "  channel 005: D:01.1 (entry 0) -> - - - (entry 255)\n"
-    "with each output as the editor shows it under its own file's device address.\n"
-    "Prints nothing when the maps are the same.\n"
-    "\n"
-    "Exit status: 0 the same, 1 they differ, 2 usage error, 3 A or B cannot be\n"
-    "read or is not a map file.\n";
 
 QString AddressText(int16_t index)
 {
@@ -31,28 +19,11 @@ QString OutputText(int16_t entry, int16_t address)
 
 } // namespace
 
-int RunDiff(const QStringList &args)
+int RunDiff(Job &job)
 {
-    const QString command = QStringLiteral("diff");
-    const std::optional<Arguments> a = ParseArguments(command, args, kNoOptions);
-    if (!a)
-        return kUsage;
-    if (a->help) {
-        Print(kHelp);
-        return kOk;
-    }
-    if (!CheckArguments(command, *a, {QStringLiteral("A"), QStringLiteral("B")}, false))
-        return kUsage;
-    const std::optional<dmxlink::MapTable> mapA = ReadMap(a->operands[0]);
-    if (!mapA)
-        return kFileError;
-    const std::optional<dmxlink::MapTable> mapB = ReadMap(a->operands[1]);
-    if (!mapB)
-        return kFileError;
-
     using namespace modCVDMXMap;
-    const dmxlink::MapTable &x = *mapA;
-    const dmxlink::MapTable &y = *mapB;
+    const dmxlink::MapTable &x = job.maps[0];
+    const dmxlink::MapTable &y = job.maps[1];
     bool differ = false;
     if (x[kDevAddEntry] != y[kDevAddEntry]) {
         Out(QStringLiteral("Device Address: ") + AddressText(x[kDevAddEntry]) + QStringLiteral(" -> ")

@@ -1,27 +1,14 @@
-#include "Cli.h"
-
+#include "Command.h"
+#include "Controller.h"
+#include "Output.h"
+#include "Status.h"
 #include "link/Download.h"
 
 #include <QFileInfo>
-#include <cstdio>
 
 namespace cli {
 
 namespace {
-
-const char kHelp[] =
-    "Usage: cvdmxmap-cli download FILE --port PORT\n"
-    "Sends the 512 channel entries of map file FILE to the controller on PORT in\n"
-    "eight blocks, as the editor's Download does, then asks the controller for its\n"
-    "map checksum and compares it with the file's. Progress goes to standard\n"
-    "error; the result line goes to standard output only when the checksums match.\n"
-    "\n";
-
-const char kStatus[] =
-    "\n"
-    "Exit status: 0 downloaded and checksum matched, 1 checksum mismatch, 2 usage\n"
-    "error, 3 FILE cannot be read or is not a map file, 4 PORT cannot be opened,\n"
-    "5 time-out or lost line (the controller's map is then incomplete).\n";
 
 QString BlockName(int block)
 {
@@ -39,43 +26,28 @@ void Progress(const QString &text)
 
 } // namespace
 
-int RunDownload(const QStringList &args)
+int RunDownload(Job &job)
 {
-    const QString command = QStringLiteral("download");
-    const std::optional<Arguments> a = ParseArguments(command, args, kPortOption);
-    if (!a)
-        return kUsage;
-    if (a->help) {
-        Print(kHelp);
-        Print(kPortHelp);
-        Print(kStatus);
-        return kOk;
-    }
-    if (!CheckArguments(command, *a, {QStringLiteral("FILE")}, true))
-        return kUsage;
-    const QString file = a->operands[0];
-    const std::optional<dmxlink::MapTable> map = ReadMap(file);
-    if (!map)
-        return kFileError;
-    Controller controller;
-    if (!controller.Open(a->port))
-        return kPortError;
+    const QString &file = job.files[0];
+    const dmxlink::MapTable &map = job.maps[0];
+    Controller &controller = *job.controller;
+    dmxlink::Exchange &link = controller.Link();
 
     Progress(QStringLiteral("Downloading ") + QFileInfo(file).fileName() + QStringLiteral(" to ")
              + controller.Where() + QStringLiteral(": block"));
     int block = -1;
     // The exchange leaves sReply alone when it times out, so an empty reply after a
     // fault means the block itself went unanswered, not the checksum query after it.
-    const dmxlink::DownloadResult result = dmxlink::DownloadMap(controller.exchange, *map, [&](int b) {
+    const dmxlink::DownloadResult result = dmxlink::DownloadMap(link, map, [&](int b) {
         block = b;
-        controller.exchange.sReply.clear();
+        link.sReply.clear();
         Progress(QStringLiteral(" %1").arg(b + 1));
     });
-    const bool blocksAnswered = block == dmxlink::kBlocks - 1 && !controller.exchange.sReply.isEmpty();
+    const bool blocksAnswered = block == dmxlink::kBlocks - 1 && !link.sReply.isEmpty();
     Progress(blocksAnswered ? QStringLiteral(", checksum\n") : QStringLiteral("\n"));
-    controller.port.Close();
+    controller.Close();
 
-    const QString expected = dmxlink::MapChecksumText(*map);
+    const QString expected = dmxlink::MapChecksumText(map);
     switch (result) {
     case dmxlink::DownloadResult::CommFault:
         controller.ReportFault(blocksAnswered ? QStringLiteral("the checksum query ") + dmxlink::kChecksumCommand
@@ -83,8 +55,7 @@ int RunDownload(const QStringList &args)
         return kTimeout;
     case dmxlink::DownloadResult::ChecksumFault:
         Error(controller.Where() + QStringLiteral(": checksum mismatch after the download: the controller reports ")
-              + controller.exchange.sReply.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits)
-              + QStringLiteral(", the map has ") + expected
+              + controller.ReplyChecksum() + QStringLiteral(", the map has ") + expected
               + QStringLiteral("; the device will not function properly"));
         return kDiffers;
     case dmxlink::DownloadResult::Complete:

@@ -1,5 +1,6 @@
-#include "Cli.h"
+#include "MapInput.h"
 
+#include "Output.h"
 #include "document/MapFile.h"
 
 namespace cli {

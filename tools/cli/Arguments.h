@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace cli {
+
+struct Command;
+
+// The words that follow a command's name.
+struct Arguments {
+    QStringList operands;
+    QString port; // empty: no --port
+    bool csv = false;
+    bool help = false;
+};
+
+// Parses words against the options of command. A mistake is reported (usage class) and
+// gives nothing; --help anywhere wins over every other word.
+std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words);
+// Checks the operand count and, when the command needs one, the port; reports a mistake.
+bool CheckArguments(const Command &command, const Arguments &a);
+
+} // namespace cli

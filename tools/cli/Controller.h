@@ -1,0 +1,35 @@
+#pragma once
+#include "link/Exchange.h"
+#include "platform/SerialPort.h"
+#include "platform/Stopwatch.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace cli {
+
+// A controller on an open port, with DTR raised as the editor raises it.
+class Controller {
+public:
+    // Opens the port; reports why when it cannot.
+    bool Open(const QString &port);
+    void Close() { port_.Close(); }
+    // "COM1 (/dev/ttyS0)" or the device path, for messages.
+    const QString &Where() const { return where_; }
+
+    // Sends command and waits for replyLength characters; reports a time-out or a lost line.
+    bool Ask(const QString &command, int16_t replyLength, const QString &what);
+    // Reports the time-out or lost line that ended the exchange about what.
+    void ReportFault(const QString &what) const;
+    // The map checksum in the last reply.
+    QString ReplyChecksum() const;
+    dmxlink::Exchange &Link() { return exchange_; }
+
+private:
+    platform::SerialPort port_;
+    platform::Stopwatch stopwatch_;
+    dmxlink::Exchange exchange_{port_, stopwatch_};
+    QString where_;
+};
+
+} // namespace cli

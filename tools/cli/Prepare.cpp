@@ -1,0 +1,43 @@
+#include "Prepare.h"
+
+#include "Arguments.h"
+#include "Command.h"
+#include "Controller.h"
+#include "Help.h"
+#include "MapInput.h"
+#include "Status.h"
+
+namespace cli {
+
+int Execute(const Command &command, const QStringList &words)
+{
+    const std::optional<Arguments> a = ParseArguments(command, words);
+    if (!a)
+        return kUsage;
+    if (a->help) {
+        PrintHelp(command);
+        return kOk;
+    }
+    if (!CheckArguments(command, *a))
+        return kUsage;
+
+    Job job;
+    job.files = a->operands;
+    job.csv = a->csv;
+    for (const QString &file : job.files) {
+        const std::optional<dmxlink::MapTable> map = ReadMap(file);
+        if (!map)
+            return kFileError;
+        job.maps.push_back(*map);
+    }
+    if (!command.needsPort)
+        return command.run(job);
+    // The files are read before the port is touched.
+    Controller controller;
+    if (!controller.Open(a->port))
+        return kPortError;
+    job.controller = &controller;
+    return command.run(job);
+}
+
+} // namespace cli
