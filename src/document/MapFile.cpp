@@ -15,21 +15,20 @@ QByteArray MapToBytes(const MapTable &map)
     return bytes;
 }
 
-std::optional<MapTable> MapFromBytes(const QByteArray &bytes)
+namespace {
+
+// The 514 entries of the first 1028 bytes, whatever they hold.
+std::optional<MapTable> EntriesFromBytes(const QByteArray &bytes)
 {
     if (bytes.size() < kMapFileSize)
         return std::nullopt;
     MapTable map;
     for (int k = 0; k < kEntries; ++k)
         map[k] = int16_t(uint16_t(uint8_t(bytes[2 * k])) | uint16_t(uint8_t(bytes[2 * k + 1])) << 8);
-    for (int k : {kDevAddEntry, kDevRangeEntry}) {
-        if (map[k] < 0 || map[k] > 15)
-            return std::nullopt;
-    }
     return map;
 }
 
-MapFileContent ReadMap(const QString &path)
+MapFileContent Read(const QString &path, std::optional<MapTable> (*decode)(const QByteArray &))
 {
     MapFileContent content;
     const std::optional<QByteArray> bytes = platform::ReadRegularFile(path, kMapFileSize, &content.error.reason);
@@ -37,12 +36,34 @@ MapFileContent ReadMap(const QString &path)
         content.error.kind = MapFileError::CannotOpen;
         return content;
     }
-    const std::optional<MapTable> map = MapFromBytes(*bytes);
+    const std::optional<MapTable> map = decode(*bytes);
     if (!map)
         content.error.kind = MapFileError::NotValid;
     else
         content.map = *map;
     return content;
+}
+
+} // namespace
+
+std::optional<MapTable> MapFromBytes(const QByteArray &bytes)
+{
+    std::optional<MapTable> map = EntriesFromBytes(bytes);
+    for (int k : {kDevAddEntry, kDevRangeEntry}) {
+        if (map && (map->at(k) < 0 || map->at(k) > 15))
+            return std::nullopt;
+    }
+    return map;
+}
+
+MapFileContent ReadMap(const QString &path)
+{
+    return Read(path, MapFromBytes);
+}
+
+MapFileContent ReadMapEntries(const QString &path)
+{
+    return Read(path, EntriesFromBytes);
 }
 
 MapFileError WriteMap(const QString &path, const MapTable &map)

@@ -30,6 +30,9 @@ struct MapFileContent {
 
 // Reads the table from the map file at path. Only a regular file is read.
 MapFileContent ReadMap(const QString &path);
+// The same, but a device address or range entry outside 0..15 is kept, for a check that
+// reports it; only a file shorter than a map is not valid.
+MapFileContent ReadMapEntries(const QString &path);
 // Stores the table in the map file at path: its first 1028 bytes are replaced and a
 // longer file keeps the rest. Afterwards the file holds either the whole new map or
 // exactly its old bytes, and keeps its links, owner, group and mode.

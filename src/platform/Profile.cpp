@@ -218,6 +218,8 @@ bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
 
 bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path)
 {
+    if (!QFileInfo::exists(path))
+        return true;
     return Rewrite(path, [&](const QByteArray &text) { return ProfileWithoutKey(text, section, key); });
 }
 

@@ -121,7 +121,8 @@ void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 void TestCliFiles::showCsvPrintsEntryRows()
 {
     const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
-    QStringList expected{"channel,entry,output", "1,0,D:03.1",  "2,5,D:04.2",    "3,255,- - -",
+    QStringList expected{"channel,entry,output", "address,2,Device Address: 03",
+                         "range,3,Device Range: 4 / Switch Setting: 3", "1,0,D:03.1",  "2,5,D:04.2",    "3,255,- - -",
                          "4,55,D:10.4",          "5,56,- - -", "6,-1,- - -",    "7,300,- - -"};
     for (int c = 8; c <= 511; ++c)
         expected << QStringLiteral("%1,255,- - -").arg(c);
@@ -324,10 +325,11 @@ void TestCliFiles::helpForEveryCommand_data()
                           << "  3  a map file cannot be read, or is not a valid map file";
     QTest::newRow("help word") << QStringList{"help"} << "Usage: cvdmxmap-cli COMMAND [ARGUMENTS]"
                                << "  4  the port cannot be opened";
-    QTest::newRow("show") << QStringList{"show", "--help"} << "Usage: cvdmxmap-cli show FILE [--csv]"
+    QTest::newRow("show") << QStringList{"show", "--help"} << "Usage: cvdmxmap-cli show FILE [--csv] [--by-output]"
                           << "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a";
     QTest::newRow("show with other words") << QStringList{"show", "x", "--frob", "-h"}
-                                           << "Usage: cvdmxmap-cli show FILE [--csv]" << "  --csv    print";
+                                           << "Usage: cvdmxmap-cli show FILE [--csv] [--by-output]"
+                                           << "  --by-output  print the map the other way round";
     QTest::newRow("checksum") << QStringList{"checksum", "-h"} << "Usage: cvdmxmap-cli checksum FILE"
                               << "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a";
     QTest::newRow("download") << QStringList{"download", "--help"}
@@ -342,6 +344,16 @@ void TestCliFiles::helpForEveryCommand_data()
                               << "Exit status: 0 printed, 2 usage error, 4 PORT cannot be opened, 5 time-out or";
     QTest::newRow("diff") << QStringList{"diff", "--help"} << "Usage: cvdmxmap-cli diff A B"
                           << "Exit status: 0 the same, 1 they differ, 2 usage error, 3 A or B cannot be";
+    QTest::newRow("check") << QStringList{"check", "--help"} << "Usage: cvdmxmap-cli check FILE"
+                           << "Exit status: 0 no finding, 1 one finding or more, 2 usage error, 3 FILE";
+    QTest::newRow("import") << QStringList{"help", "import"} << "Usage: cvdmxmap-cli import CSV -o FILE"
+                            << "Exit status: 0 written, 2 usage error, 3 CSV cannot be read or has a bad";
+    QTest::newRow("sheet") << QStringList{"sheet", "-h"}
+                           << "Usage: cvdmxmap-cli sheet FILE -o OUT.pdf [--paper a4|letter]"
+                           << "  --paper a4|letter     the paper; by default letter where the locale";
+    QTest::newRow("ports") << QStringList{"ports", "--help"}
+                           << "Usage: cvdmxmap-cli ports [--set COMn=PATH | --unset COMn]"
+                           << "Exit status: 0 listed or changed, 2 usage error, 3 the settings file cannot";
 }
 
 void TestCliFiles::helpForEveryCommand()
@@ -369,10 +381,10 @@ void TestCliFiles::mainHelpDocumentsEveryExitStatus()
     const QString out = QString::fromLatin1(run.out);
     const QString table = out.mid(out.indexOf(QStringLiteral("Exit status:\n")));
     for (const char *line :
-         {"\n  0  success; verify: the controller holds the map; diff: the maps are the same\n",
-          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps differ\n",
+         {"\n  0  success; verify: the controller holds the map; diff: the maps are the\n     same; check: no finding\n",
+          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps differ; check: findings\n",
           "\n  2  usage error: unknown command or option, missing or extra argument,\n     bad PORT\n",
-          "\n  3  a map file cannot be read, or is not a valid map file; or standard\n     output or standard error cannot be written\n",
+          "\n  3  a map file cannot be read, or is not a valid map file; a file cannot be\n     written; a CSV row is bad; or standard output or standard error cannot\n     be written\n",
           "\n  4  the port cannot be opened\n",
           "\n  5  time-out: no complete reply from the controller within 2000 ms, or\n     the line was lost\n"})
         QVERIFY2(table.contains(QLatin1String(line)), line);

@@ -15,6 +15,46 @@ void UsageError(const Command &command, const QString &message)
           + QStringLiteral(" --help)"));
 }
 
+
+// The option words: a flag, or a word that takes the next word (or what follows "=") as
+// its value.
+struct OptionWord {
+    int option;
+    const char *name;
+    const char *shortName;
+    bool Arguments::*flag;
+    QString Arguments::*value;
+    const char *valueName;
+};
+
+constexpr int kPortOption = 1 << 16;
+
+const OptionWord kOptionWords[] = {
+    {kCsvOption, "--csv", nullptr, &Arguments::csv, nullptr, nullptr},
+    {kByOutputOption, "--by-output", nullptr, &Arguments::byOutput, nullptr, nullptr},
+    {kOutputOption, "--output", "-o", nullptr, &Arguments::output, "FILE"},
+    {kPaperOption, "--paper", nullptr, nullptr, &Arguments::paper, "a4|letter"},
+    {kSetOption, "--set", nullptr, nullptr, &Arguments::set, "COMn=PATH"},
+    {kUnsetOption, "--unset", nullptr, nullptr, &Arguments::unset, "COMn"},
+    {kPortOption, "--port", nullptr, nullptr, &Arguments::port, "PORT"},
+};
+
+const OptionWord *FindOption(int options, const QString &word, QString *inlineValue)
+{
+    for (const OptionWord &o : kOptionWords) {
+        if (!(options & o.option))
+            continue;
+        const QString name = QLatin1String(o.name);
+        if (word == name || (o.shortName && word == QLatin1String(o.shortName)))
+            return &o;
+        if (o.value && word.startsWith(name + QLatin1Char('='))) {
+            *inlineValue = word.mid(name.size() + 1);
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words)
@@ -24,31 +64,36 @@ std::optional<Arguments> ParseArguments(const Command &command, const QStringLis
         a.help = true;
         return a;
     }
+    const int options = command.options | (command.needsPort ? kPortOption : 0);
     bool optionsEnded = false;
     for (int i = 0; i < words.size(); ++i) {
         const QString &word = words[i];
         if (optionsEnded || !word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
             a.operands.append(word);
-        } else if (word == QLatin1String("--")) {
+            continue;
+        }
+        if (word == QLatin1String("--")) {
             optionsEnded = true;
-        } else if ((command.options & kCsvOption) && word == QLatin1String("--csv")) {
-            a.csv = true;
-        } else if (command.needsPort && word == QLatin1String("--port")) {
-            if (i + 1 >= words.size() || words[i + 1].isEmpty()) {
-                UsageError(command, QStringLiteral("--port needs a value"));
-                return std::nullopt;
-            }
-            a.port = words[++i];
-        } else if (command.needsPort && word.startsWith(QLatin1String("--port="))) {
-            a.port = word.mid(7);
-            if (a.port.isEmpty()) {
-                UsageError(command, QStringLiteral("--port needs a value"));
-                return std::nullopt;
-            }
-        } else {
+            continue;
+        }
+        QString value;
+        const OptionWord *o = FindOption(options, word, &value);
+        if (!o) {
             UsageError(command, QStringLiteral("unknown option ") + word);
             return std::nullopt;
         }
+        a.given |= o->option;
+        if (o->flag) {
+            a.*(o->flag) = true;
+            continue;
+        }
+        if (!word.contains(QLatin1Char('=')))
+            value = i + 1 < words.size() ? words[++i] : QString();
+        if (value.isEmpty()) {
+            UsageError(command, QLatin1String(o->name) + QStringLiteral(" needs a value"));
+            return std::nullopt;
+        }
+        a.*(o->value) = value;
     }
     return a;
 }
@@ -63,6 +108,13 @@ bool CheckArguments(const Command &command, const Arguments &a)
     if (a.operands.size() > names.size()) {
         UsageError(command, QStringLiteral("unexpected argument ") + a.operands[names.size()]);
         return false;
+    }
+    for (const OptionWord &o : kOptionWords) {
+        if ((command.required & o.option) && !(a.given & o.option)) {
+            UsageError(command, QLatin1String(o.shortName ? o.shortName : o.name) + QLatin1Char(' ')
+                                    + QLatin1String(o.valueName) + QStringLiteral(" missing"));
+            return false;
+        }
     }
     if (command.needsPort && a.port.isEmpty()) {
         UsageError(command, QStringLiteral("--port PORT missing"));

@@ -12,13 +12,20 @@ struct Arguments {
     QStringList operands;
     QString port; // empty: no --port
     bool csv = false;
+    bool byOutput = false;
+    QString output;
+    QString paper;
+    QString set;
+    QString unset;
+    int given = 0; // the Option flags of the options given
     bool help = false;
 };
 
 // Parses words against the options of command. A mistake is reported (usage class) and
 // gives nothing; --help anywhere wins over every other word.
 std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words);
-// Checks the operand count and, when the command needs one, the port; reports a mistake.
+// Checks the operand count, the options that must be given and, when the command needs
+// one, the port; reports a mistake.
 bool CheckArguments(const Command &command, const Arguments &a);
 
 } // namespace cli

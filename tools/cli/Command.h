@@ -9,14 +9,34 @@ namespace cli {
 class Controller;
 
 // Options a command takes besides --port (which every command that needs a port takes).
-enum Option { kNoOptions = 0, kCsvOption = 1 };
+enum Option {
+    kNoOptions = 0,
+    kCsvOption = 1,      // --csv
+    kByOutputOption = 2, // --by-output
+    kOutputOption = 4,   // -o FILE, --output FILE
+    kPaperOption = 8,    // --paper a4|letter
+    kSetOption = 16,     // --set COMn=PATH
+    kUnsetOption = 32,   // --unset COMn
+};
+
+// What the preparing step does with a command's operands.
+enum class Operands {
+    kMaps,       // reads each as a map file, as the editor reads it
+    kMapEntries, // reads each as a map file, keeping device entries outside the lists
+    kNames,      // leaves them to the command
+};
 
 // What a command receives once its words are checked, its map files read and, when it
 // needs one, its controller opened.
 struct Job {
-    QStringList files;                   // the map file operands as given
-    std::vector<dmxlink::MapTable> maps; // their tables, in the same order
+    QStringList files;                   // the operands as given
+    std::vector<dmxlink::MapTable> maps; // the tables of map file operands, in the same order
     bool csv = false;
+    bool byOutput = false;
+    QString output; // -o
+    QString paper;  // --paper, as given
+    QString set;    // --set
+    QString unset;  // --unset
     Controller *controller = nullptr; // open when the command needs a port
 };
 
@@ -27,8 +47,10 @@ struct Command {
     const char *summary;     // what it does, in the main help
     const char *description; // its help between the usage line and the exit statuses
     const char *status;      // the exit statuses that end its help
-    QStringList operands;    // the names of its map file operands, in order
+    QStringList operands;    // the names of its operands, in order
+    Operands reads;          // what is done with them before it runs
     int options;             // Option flags
+    int required;            // Option flags that must be given
     bool needsPort;          // takes --port PORT, opened before it runs
     int (*run)(Job &job);
 };
@@ -44,5 +66,9 @@ int RunDownload(Job &job);
 int RunVerify(Job &job);
 int RunRevision(Job &job);
 int RunDiff(Job &job);
+int RunCheck(Job &job);
+int RunImport(Job &job);
+int RunSheet(Job &job);
+int RunPorts(Job &job);
 
 } // namespace cli

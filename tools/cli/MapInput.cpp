@@ -5,10 +5,10 @@
 
 namespace cli {
 
-std::optional<dmxlink::MapTable> ReadMap(const QString &path)
+std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
 {
     using modCVDMXMap::MapFileError;
-    const modCVDMXMap::MapFileContent content = modCVDMXMap::ReadMap(path);
+    const modCVDMXMap::MapFileContent content = keepAny ? modCVDMXMap::ReadMapEntries(path) : modCVDMXMap::ReadMap(path);
     switch (content.error.kind) {
     case MapFileError::None:
         return content.map;

@@ -24,8 +24,15 @@ int Execute(const Command &command, const QStringList &words)
     Job job;
     job.files = a->operands;
     job.csv = a->csv;
+    job.byOutput = a->byOutput;
+    job.output = a->output;
+    job.paper = a->paper;
+    job.set = a->set;
+    job.unset = a->unset;
     for (const QString &file : job.files) {
-        const std::optional<dmxlink::MapTable> map = ReadMap(file);
+        if (command.reads == Operands::kNames)
+            break;
+        const std::optional<dmxlink::MapTable> map = ReadMap(file, command.reads == Operands::kMapEntries);
         if (!map)
             return kFileError;
         job.maps.push_back(*map);
