@@ -25,6 +25,7 @@ foreach(size 32 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME cvdmxmap.png)
 endforeach()
+install(FILES desktop/org.example.cvdmxmap.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Manual pages and the changelog go in compressed as Debian wants them: gzip -9n, so the
 # same text always gives the same bytes.
