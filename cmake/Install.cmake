@@ -1,7 +1,8 @@
 # Installation (cmake --install) and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 
-# Directories made by the installation and by CPack are 0755 whatever the umask.
+# Directories made by the installation are 0755, not group-writable under a umask of 002;
+# the mode still passes through the umask, so package.sh packages under umask 022.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

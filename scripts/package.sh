@@ -17,7 +17,8 @@ release=build-pkg/release
 cmake -S . -B "$release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$release" -j2
 rm -f "$release"/cvdmxmap_*.deb
-(cd "$release" && cpack -G DEB >/dev/null)
+# Folders that the installation makes take their mode through the umask: 0755 under 022.
+(cd "$release" && umask 022 && cpack -G DEB >/dev/null)
 deb=$(ls "$PWD/$release"/cvdmxmap_*.deb)
 scripts/check-lintian.sh "$deb" >&2
 echo "$deb"
