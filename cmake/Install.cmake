@@ -26,6 +26,12 @@ foreach(size 32 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME cvdmxmap.png)
 endforeach()
+# The metainfo's newest release has to be this version.
+file(STRINGS desktop/org.example.cvdmxmap.metainfo.xml cvdmx_release REGEX "<release " LIMIT_COUNT 1)
+if(NOT cvdmx_release MATCHES "<release version=\"${PROJECT_VERSION}\" ")
+  message(FATAL_ERROR "desktop/org.example.cvdmxmap.metainfo.xml: the newest release is not "
+                      "${PROJECT_VERSION}: add one for this version")
+endif()
 install(FILES desktop/org.example.cvdmxmap.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Manual pages and the changelog go in compressed as Debian wants them: gzip -9n, so the
@@ -50,8 +56,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/gz/cvdmxmap.1.gz ${CMAKE_CURRENT_BINAR
 # entry has to be this version.
 file(STRINGS cmake/debian/changelog cvdmx_changelog_top LIMIT_COUNT 1)
 if(NOT cvdmx_changelog_top MATCHES "^cvdmxmap \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "cmake/debian/changelog starts with \"${cvdmx_changelog_top}\": "
-                      "add an entry for version ${PROJECT_VERSION}")
+  message(FATAL_ERROR "cmake/debian/changelog: the newest entry is not ${PROJECT_VERSION}: "
+                      "add one for this version")
 endif()
 install(FILES cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
