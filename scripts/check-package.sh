@@ -2,7 +2,10 @@
 # Proves that the Debian package installs and works on a clean Debian 12: installs it
 # with apt-get in a fresh bookworm root (dependencies from the mirror, no Recommends, so
 # Depends alone has to be enough), then runs each program there, down to a download of
-# the sample map to the simulator; last it adds xvfb to start the editor on an X server.
+# the sample map to the simulator; it checks the files beside the programs (copyright,
+# changelog, compressed man pages, desktop entry, AppStream metainfo); last it adds xvfb to
+# start the editor on an X server, and appstream to find the package's component as a
+# software centre does.
 # Needs root and the network; run by hand, not in CI.
 # Usage: sudo scripts/check-package.sh build-pkg/release/cvdmxmap_VERSION_ARCH.deb
 # Everything lives under /var/cache/cvdmx-check, a folder only root may enter: the
@@ -116,7 +119,24 @@ step "programs"
 inside cvdmxmap-cli --help
 inside cvdmxmap-cli checksum "$sample"
 inside cvdmx-sim --help | head -n 3
-inside test -f /usr/share/man/man1/cvdmxmap.1 -a -f /usr/share/applications/cvdmxmap.desktop
+
+step "files beside the programs"
+doc=/usr/share/doc/cvdmxmap
+metainfo=/usr/share/metainfo/org.example.cvdmxmap.metainfo.xml
+for f in $doc/copyright $doc/changelog.gz /usr/share/applications/cvdmxmap.desktop "$metainfo" \
+         /usr/share/man/man1/cvdmxmap.1.gz /usr/share/man/man1/cvdmxmap-cli.1.gz /usr/share/man/man1/cvdmx-sim.1.gz; do
+  inside test -f "$f" -a -s "$f" || fail "$f is not installed"
+done
+inside gzip -t $doc/changelog.gz /usr/share/man/man1/cvdmxmap.1.gz /usr/share/man/man1/cvdmxmap-cli.1.gz \
+  /usr/share/man/man1/cvdmx-sim.1.gz || fail "a compressed file is damaged"
+# The copyright file is in the machine-readable format and points at the licence text that
+# base-files installs.
+inside grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' $doc/copyright \
+  || fail "$doc/copyright is not in the machine-readable format"
+inside grep -qx 'License: Apache-2.0' $doc/copyright || fail "$doc/copyright names no Apache-2.0 licence"
+inside test -f /usr/share/common-licenses/Apache-2.0 || fail "/usr/share/common-licenses/Apache-2.0 is missing"
+inside grep -q '<launchable type="desktop-id">cvdmxmap.desktop</launchable>' "$metainfo" \
+  || fail "$metainfo does not name the desktop entry"
 
 step "editor start-up, offscreen"
 rc=0
@@ -153,5 +173,15 @@ rc=0
 inside xvfb-run -a timeout 5 cvdmxmap || rc=$?
 echo "exit status $rc"
 [ "$rc" -eq 124 ] || fail "cvdmxmap on Xvfb ended with $rc before the 5-second time-out"
+
+step "AppStream component, after adding appstream"
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends appstream >/dev/null
+inside appstreamcli get org.example.cvdmxmap | tee "$root/tmp/component.txt"
+grep -qxF 'Identifier: org.example.cvdmxmap [desktop-application]' "$root/tmp/component.txt" \
+  || fail "appstreamcli does not find the component org.example.cvdmxmap"
+inside appstreamcli what-provides bin cvdmxmap-cli >"$root/tmp/provides.txt"
+grep -qxF 'Identifier: org.example.cvdmxmap [desktop-application]' "$root/tmp/provides.txt" \
+  || fail "appstreamcli does not find the component that provides cvdmxmap-cli"
+echo "the component provides cvdmxmap-cli"
 
 step "all checks passed"
