@@ -58,7 +58,7 @@ void MeasureStartup(const BenchOptions &options, std::vector<Figure> &figures)
     const QString editor = dir + QStringLiteral("/cvdmxmap-bench-editor");
     const QString bare = dir + QStringLiteral("/cvdmxmap-bench-bare");
 
-    Figure startup = RatioFigure(QStringLiteral("Start-up to first complete paint (process)"),
+    Figure startup = RatioFigure(QStringLiteral("Start-up, launch to first complete paint"),
                                  QStringLiteral("a bare window of the same size, launched the same way"), 1.5);
     Figure rss = AbsoluteFigure(QStringLiteral("Peak resident memory after start-up") + Conditions(),
                                 QStringLiteral("MB"), 60, QStringLiteral("<= 60 MB"));
