@@ -4,6 +4,7 @@
 
 #include "document/modCVDMXMap.h"
 #include "comm/frmCVDMXMapComm.h"
+#include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
 #include "kit/SimProcess.h"
@@ -62,6 +63,10 @@ void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
     // wires it to COM1 in the settings file for the length of a measurement.
     qputenv("CVDMX_SIM", QFile::encodeName(options.simPath));
     const QStringList toCom1{QStringLiteral("--port"), QStringLiteral("COM1")};
+    // The main window stands open behind the communications window, as when a user downloads.
+    frmCVDMXMap editor;
+    editor.ShowAndActivate();
+    QCoreApplication::processEvents();
     for (int i = 0; i < kChannels; ++i)
         iDmxMap[i] = int16_t(i % 64);
     iComPort = 0;
