@@ -6,60 +6,28 @@
 #include <chrono>
 #include <sys/resource.h>
 
-namespace {
-
-double MedianOf(std::vector<double> s)
+double Median(const std::vector<double> &samples)
 {
+    std::vector<double> s = samples;
     std::sort(s.begin(), s.end());
     const size_t n = s.size();
     return n == 0 ? 0 : n % 2 ? s[n / 2] : (s[n / 2 - 1] + s[n / 2]) / 2;
 }
 
-double MinOf(const std::vector<double> &s)
+double Min(const std::vector<double> &samples)
 {
-    return s.empty() ? 0 : *std::min_element(s.begin(), s.end());
+    return samples.empty() ? 0 : *std::min_element(samples.begin(), samples.end());
 }
 
-double MaxOf(const std::vector<double> &s)
+double Max(const std::vector<double> &samples)
 {
-    return s.empty() ? 0 : *std::max_element(s.begin(), s.end());
-}
-
-} // namespace
-
-double Figure::Median() const
-{
-    return MedianOf(samples);
-}
-
-double Figure::Min() const
-{
-    return MinOf(samples);
-}
-
-double Figure::Max() const
-{
-    return MaxOf(samples);
-}
-
-double Figure::FloorMedian() const
-{
-    return MedianOf(floor);
-}
-
-double Figure::FloorMin() const
-{
-    return MinOf(floor);
-}
-
-double Figure::FloorMax() const
-{
-    return MaxOf(floor);
+    return samples.empty() ? 0 : *std::max_element(samples.begin(), samples.end());
 }
 
 double Figure::Ratio() const
 {
-    return FloorMedian() > 0 ? Median() / FloorMedian() : 0;
+    const double floorMedian = Median(floor);
+    return floorMedian > 0 ? Median(samples) / floorMedian : 0;
 }
 
 bool Figure::Met() const
@@ -67,8 +35,8 @@ bool Figure::Met() const
     if (samples.empty())
         return false;
     if (HasFloor())
-        return !floor.empty() && FloorMedian() > 0 && Ratio() <= ratioGoal;
-    return Median() <= goal;
+        return Median(floor) > 0 && Ratio() <= ratioGoal;
+    return Median(samples) <= goal;
 }
 
 QString Conditions()

@@ -18,15 +18,14 @@ struct Figure {
     double ratioGoal = 0;     // with a floor, the median over the floor's must not exceed it
 
     bool HasFloor() const { return ratioGoal > 0; }
-    double Median() const;
-    double Min() const;
-    double Max() const;
-    double FloorMedian() const;
-    double FloorMin() const;
-    double FloorMax() const;
-    double Ratio() const;
+    double Ratio() const; // the median over the floor's
     bool Met() const;
 };
+
+// Median, minimum and maximum of samples; 0 when there are none.
+double Median(const std::vector<double> &samples);
+double Min(const std::vector<double> &samples);
+double Max(const std::vector<double> &samples);
 
 // A figure judged alone, by its median against goal.
 Figure AbsoluteFigure(const QString &name, const QString &unit, double goal, const QString &goalText);

@@ -47,10 +47,10 @@ void PrintTable(const std::vector<Figure> &figures)
     std::printf("%-*s %10s %10s %10s %10s %6s  %-16s %s\n", width, "Figure", "median", "min", "max", "floor", "ratio",
                 "goal", "met");
     for (const Figure &f : figures) {
-        std::printf("%-*s %7.2f %-2s %7.2f %-2s %7.2f %-2s", width, qPrintable(f.name), f.Median(),
-                    qPrintable(f.unit), f.Min(), qPrintable(f.unit), f.Max(), qPrintable(f.unit));
+        std::printf("%-*s %7.2f %-2s %7.2f %-2s %7.2f %-2s", width, qPrintable(f.name), Median(f.samples),
+                    qPrintable(f.unit), Min(f.samples), qPrintable(f.unit), Max(f.samples), qPrintable(f.unit));
         if (f.HasFloor())
-            std::printf(" %7.2f %-2s %6.2f", f.FloorMedian(), qPrintable(f.unit), f.Ratio());
+            std::printf(" %7.2f %-2s %6.2f", Median(f.floor), qPrintable(f.unit), f.Ratio());
         else
             std::printf(" %10s %6s", "", "");
         std::printf("  %-16s %s\n", qPrintable(f.goalText), f.samples.empty() ? "n/a" : f.Met() ? "yes" : "NO");
@@ -68,16 +68,16 @@ void PrintJson(const std::vector<Figure> &figures)
         const auto relative = [&f](const QJsonValue &value) { return f.HasFloor() ? value : QJsonValue(); };
         rows.append(QJsonObject{{"figure", f.name},
                                 {"unit", f.unit},
-                                {"median", f.Median()},
-                                {"min", f.Min()},
-                                {"max", f.Max()},
+                                {"median", Median(f.samples)},
+                                {"min", Min(f.samples)},
+                                {"max", Max(f.samples)},
                                 {"samples", int(f.samples.size())},
                                 {"goal", f.HasFloor() ? QJsonValue() : QJsonValue(f.goal)},
                                 {"goal_text", f.goalText},
                                 {"floor_name", relative(f.floorName)},
-                                {"floor", relative(f.FloorMedian())},
-                                {"floor_min", relative(f.FloorMin())},
-                                {"floor_max", relative(f.FloorMax())},
+                                {"floor", relative(Median(f.floor))},
+                                {"floor_min", relative(Min(f.floor))},
+                                {"floor_max", relative(Max(f.floor))},
                                 {"ratio", relative(f.Ratio())},
                                 {"ratio_goal", relative(f.ratioGoal)},
                                 {"met", f.Met()}});
