@@ -1,17 +1,16 @@
-// Start-up, presses, refresh, sequence and map file figures of the main window,
-// each measured up to the end of the repaint that shows its result.
+// Presses, refresh and sequence figures of the main window, each measured up to the end
+// of the repaint that shows its result and judged against a full repaint of the window;
+// map file figures.
 #include "Figures.h"
 
 #include "document/MapFile.h"
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <memory>
 
 using namespace modCVDMXMap;
 
@@ -48,19 +47,28 @@ void Paint()
     QApplication::processEvents();
 }
 
-// The conditions of a measurement other than the usual ones (offscreen, accessibility
-// off), added to each figure's name: " (xcb, accessibility on)".
-QString Conditions()
+// The floor of the click paths: the whole window repainted with nothing changed,
+// measured the same way, to the end of the repaint. Every widget is marked for repainting:
+// the window's own update() would repaint only what its opaque children leave uncovered.
+double RepaintMs(QWidget &window)
 {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") && !QAccessible::isActive())
-        return QString();
-    return QStringLiteral(" (%1, accessibility %2)").arg(platform, QAccessible::isActive() ? "on" : "off");
+    const QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    return TimeMs([&] {
+        window.update();
+        for (QWidget *widget : widgets)
+            widget->update();
+        Paint();
+    });
+}
+
+Figure ClickPath(const QString &name)
+{
+    return RatioFigure(name, QStringLiteral("a full repaint of the window, nothing changed"), 1.5);
 }
 
 Figure Make(const QString &name, double goal, const QString &goalText)
 {
-    return Figure{name + Conditions(), QStringLiteral("ms"), {}, goal, goalText};
+    return AbsoluteFigure(name + Conditions(), QStringLiteral("ms"), goal, goalText);
 }
 
 } // namespace
@@ -72,29 +80,15 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     qApp->installEventFilter(&counter);
     const int reps = options.reps;
 
-    Figure startup = Make(QStringLiteral("Start-up to first complete paint"), 50, QStringLiteral("<= 50 ms"));
-    double startupRss = 0;
-    for (int r = 0; r < std::max(3, reps / 3); ++r) {
-        std::unique_ptr<frmCVDMXMap> w;
-        startup.samples.push_back(TimeMs([&] {
-            w = std::make_unique<frmCVDMXMap>();
-            w->ShowAndActivate();
-            Paint();
-        }));
-        if (r == 0)
-            startupRss = PeakResidentMB(); // one window, as a user's start-up has
-    }
-
     frmCVDMXMap w;
     w.ShowAndActivate();
     Paint();
-    figures.push_back(startup);
-    Figure rss = Figure{QStringLiteral("Peak resident memory after start-up") + Conditions(), QStringLiteral("MB"),
-                        {startupRss}, 60, QStringLiteral("<= 60 MB")};
 
-    Figure left = Make(QStringLiteral("Left press on an output cell"), 4, QStringLiteral("<= 4 ms"));
+    // Each sample of a click path follows one of its floor, in the same state of the window.
+    Figure left = ClickPath(QStringLiteral("Left press on an output cell"));
     for (int r = 0; r < reps; ++r) {
         const int i = (r * 37) % kChannels;
+        left.floor.push_back(RepaintMs(w));
         left.samples.push_back(TimeMs([&] {
             Press(w.lblDimChan[i], Qt::LeftButton, Qt::NoModifier);
             Paint();
@@ -102,13 +96,15 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     }
     figures.push_back(left);
 
-    Figure right = Make(QStringLiteral("Right press on an output cell"), 4, QStringLiteral("<= 4 ms"));
-    Figure extend = Make(QStringLiteral("Shift + right press across all 512"), 4, QStringLiteral("<= 4 ms"));
+    Figure right = ClickPath(QStringLiteral("Right press on an output cell"));
+    Figure extend = ClickPath(QStringLiteral("Shift + right press across all 512"));
     for (int r = 0; r < reps; ++r) {
+        right.floor.push_back(RepaintMs(w));
         right.samples.push_back(TimeMs([&] {
             Press(w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
             Paint();
         }));
+        extend.floor.push_back(RepaintMs(w));
         extend.samples.push_back(TimeMs([&] {
             Press(w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
             Paint();
@@ -119,8 +115,9 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
 
     // Alternate between two maps whose device address and range both differ, as after
     // opening a file: three nested refreshes each time.
-    Figure refresh = Make(QStringLiteral("Refresh after a new address and range"), 4, QStringLiteral("<= 4 ms"));
+    Figure refresh = ClickPath(QStringLiteral("Refresh after a new address and range"));
     for (int r = 0; r < reps; ++r) {
+        refresh.floor.push_back(RepaintMs(w));
         for (int i = 0; i < kChannels; ++i)
             iDmxMap[i] = int16_t((i + r) % 64);
         SetDevAdd(int16_t(r % 2 ? 3 : 0));
@@ -132,7 +129,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     }
     figures.push_back(refresh);
 
-    Figure sequence = Make(QStringLiteral("Sequence Values over 512 channels"), 4, QStringLiteral("<= 4 ms"));
+    Figure sequence = ClickPath(QStringLiteral("Sequence Values over 512 channels"));
     Press(w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
     Press(w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
     for (int r = 0; r < reps; ++r) {
@@ -142,6 +139,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
         SetDevRange(0);
         w.ShowScreen();
         Paint();
+        sequence.floor.push_back(RepaintMs(w));
         sequence.samples.push_back(TimeMs([&] {
             w.cmdMSSeq_Click();
             Paint();
@@ -159,7 +157,6 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     }
     figures.push_back(write);
     figures.push_back(read);
-    figures.push_back(rss);
     toolkit::SetMsgBoxResponder({});
     qApp->removeEventFilter(&counter);
     if (counter.paints < 1024)
