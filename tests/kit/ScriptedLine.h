@@ -79,7 +79,6 @@ private:
     QByteArray driver_;   // arrived, beyond what the port holds
     QByteArray buffer_;   // what the port holds
     int bufferSize_ = -1;
-    qsizetype counted_ = 0;
     QList<QByteArray> sent_;
     QList<QByteArray> taken_;
     QStringList opened_;
