@@ -287,11 +287,8 @@ void TestSettingsFaults::startUpOnAFullDisk()
 {
     QFETCH(QString, fault);
     QFETCH(bool, shutFolder);
-    std::optional<FullFileSystem> disk;
-    if (fault == "full") {
-        disk.emplace();
-        QVERIFY(disk->Ok());
-    }
+    const std::unique_ptr<FullFileSystem> disk = FullFileSystemFor(fault);
+    QVERIFY(!disk || disk->Ok());
     TempHome home(disk ? disk->Path() : QString());
     // 4090 bytes: the added line needs a block the file does not have yet.
     const QByteArray sections = "[Download]\n[Ports]\nCOM1=/dev/ttyUSB0\n";

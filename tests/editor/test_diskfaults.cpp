@@ -336,11 +336,8 @@ void TestDiskFaults::saveOnAFullDisk()
     QFETCH(QString, file);
     QFETCH(QString, reason);
     EditorFixture f;
-    std::optional<FullFileSystem> disk;
-    if (fault == "full") {
-        disk.emplace();
-        QVERIFY(disk->Ok());
-    }
+    const std::unique_ptr<FullFileSystem> disk = FullFileSystemFor(fault);
+    QVERIFY(!disk || disk->Ok());
     const QString dir = disk ? disk->Path() : f.home.WorkFolder();
     const QString path = dir + QStringLiteral("/stage.CVX");
     const QString other = dir + QStringLiteral("/other.CVX");

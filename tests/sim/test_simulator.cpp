@@ -103,11 +103,8 @@ void TestSimulator::saveThatFailsLeavesTheOldFile()
     QFETCH(QString, fault);
     QFETCH(QString, reason);
     TempHome home;
-    std::optional<FullFileSystem> disk;
-    if (fault == "full") {
-        disk.emplace();
-        QVERIFY(disk->Ok());
-    }
+    const std::unique_ptr<FullFileSystem> disk = FullFileSystemFor(fault);
+    QVERIFY(!disk || disk->Ok());
     const QString path = (disk ? disk->Path() : home.Path()) + QStringLiteral("/received.CVX");
     MapTable old;
     old.fill(7);
