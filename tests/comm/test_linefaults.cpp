@@ -74,12 +74,14 @@ QByteArray Junk(int size)
 }
 
 // Holds an exclusive flock on a device from another process, as a terminal program would.
+// The process is flock(1) itself, turned into sleep without a fork, so ending it ends the
+// lock and leaves no process behind.
 class OtherProgramLock {
 public:
     explicit OtherProgramLock(const QString &device)
     {
-        proc_.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), device, QStringLiteral("sleep"),
-                                              QStringLiteral("60")});
+        proc_.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), device,
+                                              QStringLiteral("sleep"), QStringLiteral("60")});
         if (!proc_.waitForStarted(10000))
             return;
         const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
