@@ -6,31 +6,22 @@
 // The outcome must be the one those replies call for, with the exact message box, every
 // command sent byte for byte, the port closed and the window at rest.
 #include "Check.h"
-#include "PtyController.h"
-#include "ScratchHome.h"
-#include "document/modCVDMXMap.h"
 #include "comm/frmCVDMXMapComm.h"
-#include "toolkit/MsgBox.h"
+#include "document/modCVDMXMap.h"
 #include "platform/Profile.h"
+#include "toolkit/MsgBox.h"
+#include "kit/Boxes.h"
+#include "kit/CommWindow.h"
+#include "kit/PtyController.h"
+#include "kit/TempHome.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <cstdint>
 
 namespace {
-
-struct Box {
-    QString text;
-    int buttons;
-    QString title;
-    bool operator==(const Box &o) const { return text == o.text && buttons == o.buttons && title == o.title; }
-};
-
-const Box kCommFault{QStringLiteral("Comm Fault"), 16, QStringLiteral("Fault")};
-const Box kChecksumFault{QStringLiteral("Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly."),
-                         16, QStringLiteral("Download Failure")};
-const Box kComplete{QStringLiteral("Download Complete"), 0, QStringLiteral("Downlaod")};
 
 // The checksum a controller reports for the reset map.
 const QByteArray kResetChecksum = "0A1A1879AC56C2A8";
@@ -44,7 +35,7 @@ constexpr int kChecksumReply = 18;
 // Qt's own globals.
 QApplication *gApp = nullptr;
 frmCVDMXMapComm *gWindow = nullptr;
-QList<Box> gBoxes;
+QList<ShownBox> gBoxes;
 
 // The frames of the reset map, built here apart from the editor's frame code.
 QList<QByteArray> ResetMapCommands()
@@ -75,19 +66,14 @@ std::vector<PtyController::Answer> Answers(const uint8_t *data, size_t size)
     return answers;
 }
 
-bool AtRest(const frmCVDMXMapComm &w)
-{
-    return w.cboComPort->isEnabled() && w.cmdDownload->isEnabled() && w.cmdFirmRev->isEnabled()
-        && w.cmdClose->isEnabled() && !w.pbDL->isVisible() && !w.comDev.PortOpen();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    UseScratchHome();
+    static TempHome home;
+    Require(QDir().mkpath(home.WorkFolder()), "cannot create the working folder");
     gApp = new QApplication(*argc, *argv);
     toolkit::SetMsgBoxResponder([](const QString &text, int buttons, const QString &title) {
         gBoxes.append({text, buttons, title});
@@ -105,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::vector<PtyController::Answer> answers = Answers(data, size);
     PtyController controller(answers);
     Require(controller.Ok(), "no pseudo-terminal");
-    Require(platform::WritePrivateProfileString("Ports", "COM1", QFile::encodeName(controller.SlavePath()),
+    Require(platform::WritePrivateProfileString("Ports", "COM1", QFile::encodeName(controller.Path()),
                                                 modCVDMXMap::SettingsFilePath()),
             "cannot point COM1 at the pseudo-terminal");
     modCVDMXMap::ClearMap();
@@ -122,14 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(gBoxes.size() == 1, "not exactly one message box");
     Require(AtRest(*gWindow), "the window is not at rest after the download");
     if (fault) {
-        Require(gBoxes.first() == kCommFault, "a short reply did not end in Comm Fault");
+        Require(gBoxes.first() == kCommFaultBox, "a short reply did not end in Comm Fault");
     } else {
-        Require(!(gBoxes.first() == kCommFault), "replies that all came in full ended in Comm Fault");
+        Require(!(gBoxes.first() == kCommFaultBox), "replies that all came in full ended in Comm Fault");
         // The checksum reply as read: all of it, or as much of it as the port buffers.
         const QByteArray &reply = answers.back().reply;
         const QByteArray read = gWindow->sReply.toLatin1();
         Require(read.size() >= kChecksumReply && reply.startsWith(read), "the checksum reply read is not the one sent");
-        Require(gBoxes.first() == (reply.mid(1, 16) == kResetChecksum ? kComplete : kChecksumFault),
+        Require(gBoxes.first() == (reply.mid(1, 16) == kResetChecksum ? kCompleteBox : kChecksumFaultBox),
                 "the outcome does not follow the checksum reply");
     }
     const QList<QByteArray> expected = ResetMapCommands().mid(0, fault ? firstShort + 1 : kCommands);

@@ -2,8 +2,8 @@
 // document as it was; an accepted one is decoded as 514 little-endian 16-bit entries, then
 // saved over with one entry changed, under a file-size limit the input may choose.
 #include "Check.h"
-#include "ScratchHome.h"
 #include "document/MapFile.h"
+#include "kit/TempHome.h"
 
 #include <QFile>
 #include <cstdint>
@@ -52,7 +52,8 @@ MapTable Sentinel()
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    gPath = UseScratchHome() + QStringLiteral("/fuzz.CVX");
+    static TempHome home;
+    gPath = home.Path() + QStringLiteral("/fuzz.CVX");
     return 0;
 }
 

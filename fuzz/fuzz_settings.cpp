@@ -1,11 +1,12 @@
-// Any bytes as the settings file, through the editor's start-up (LoadSettings, then a
-// port outside COM1..COM8 becomes COM1) and the port list (SaveSettings). The port saved
+// Any bytes as the settings file, through the editor's start-up (LoadSettings, then
+// CheckComPort: a port outside COM1..COM8 becomes COM1) and the port list (SaveSettings). The port saved
 // is the one the next start-up loads, and a start-up that finds a valid port leaves the
 // file as it is.
 #include "Check.h"
-#include "ScratchHome.h"
 #include "document/modCVDMXMap.h"
+#include "kit/TempHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <cstdint>
 
@@ -20,21 +21,12 @@ QByteArray ReadSettingsFile()
     return f.readAll();
 }
 
-// What the main window runs at start-up.
-void StartUp()
-{
-    LoadSettings();
-    if (iComPort < 0 || iComPort > 7) {
-        iComPort = 0;
-        SaveSettings();
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    UseScratchHome();
+    static TempHome home;
+    Require(QDir().mkpath(home.WorkFolder()), "cannot create the working folder");
     return 0;
 }
 
@@ -46,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Require(f.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size),
                 "short write of the settings file");
     }
-    StartUp();
+    LoadSettings();
+    CheckComPort();
     const int16_t port = iComPort;
     const QByteArray settled = ReadSettingsFile();
 

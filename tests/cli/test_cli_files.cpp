@@ -2,6 +2,8 @@
 #include "document/MapFile.h"
 #include "kit/CliRun.h"
 #include "kit/DiskFault.h"
+#include "kit/Files.h"
+#include "kit/Maps.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,23 +36,6 @@ MapTable KnownMap()
     map[kDevAddEntry] = 2;
     map[kDevRangeEntry] = 3;
     return map;
-}
-
-MapTable Filled(int16_t (*entry)(int))
-{
-    MapTable map;
-    for (int i = 0; i < kChannels; ++i)
-        map[i] = entry(i);
-    map[kDevAddEntry] = 0;
-    map[kDevRangeEntry] = 0;
-    return map;
-}
-
-void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
 }
 
 QString Lines(const QStringList &lines)
@@ -139,13 +124,13 @@ void TestCliFiles::checksumOfKnownMaps_data()
 {
     QTest::addColumn<MapTable>("map");
     QTest::addColumn<QByteArray>("checksum");
-    QTest::newRow("no assignments") << Filled([](int) { return int16_t(255); }) << QByteArray("0A1A1879AC56C2A8");
-    QTest::newRow("all output 0") << Filled([](int) { return int16_t(0); }) << QByteArray("E5E2E3BB4E4AF0E9");
+    QTest::newRow("no assignments") << MapOf([](int) { return int16_t(255); }) << QByteArray("0A1A1879AC56C2A8");
+    QTest::newRow("all output 0") << MapOf([](int) { return int16_t(0); }) << QByteArray("E5E2E3BB4E4AF0E9");
     QTest::newRow("channel 1 only")
-        << Filled([](int i) { return int16_t(i == 0 ? 0 : 255); }) << QByteArray("E5F8557D5599D5D7");
+        << MapOf([](int i) { return int16_t(i == 0 ? 0 : 255); }) << QByteArray("E5F8557D5599D5D7");
     QTest::newRow("entry i is i mod 256")
-        << Filled([](int i) { return int16_t(i % 256); }) << QByteArray("95C9D1FCC152382D");
-    MapTable moved = Filled([](int) { return int16_t(255); });
+        << MapOf([](int i) { return int16_t(i % 256); }) << QByteArray("95C9D1FCC152382D");
+    MapTable moved = MapOf([](int) { return int16_t(255); });
     moved[kDevAddEntry] = 15;
     moved[kDevRangeEntry] = 15;
     QTest::newRow("address and range not covered") << moved << QByteArray("0A1A1879AC56C2A8");
@@ -236,15 +221,15 @@ void TestCliFiles::badFilesAreRefused()
     QFETCH(QString, reason);
     Put(QStringLiteral("good.CVX"), KnownMap());
     const QByteArray full = MapToBytes(KnownMap());
-    WriteBytes(Path(QStringLiteral("short.CVX")), full.left(kMapFileSize - 1));
-    WriteBytes(Path(QStringLiteral("empty.CVX")), QByteArray());
+    QVERIFY(WriteBytes(Path(QStringLiteral("short.CVX")), full.left(kMapFileSize - 1)));
+    QVERIFY(WriteBytes(Path(QStringLiteral("empty.CVX")), QByteArray()));
     QByteArray address16 = full;
     address16[2 * kDevAddEntry] = 16;
-    WriteBytes(Path(QStringLiteral("address16.CVX")), address16);
+    QVERIFY(WriteBytes(Path(QStringLiteral("address16.CVX")), address16));
     QByteArray rangeMinus1 = full;
     rangeMinus1[2 * kDevRangeEntry] = char(0xFF);
     rangeMinus1[2 * kDevRangeEntry + 1] = char(0xFF);
-    WriteBytes(Path(QStringLiteral("range-1.CVX")), rangeMinus1);
+    QVERIFY(WriteBytes(Path(QStringLiteral("range-1.CVX")), rangeMinus1));
     QVERIFY(QDir().mkdir(Path(QStringLiteral("dir.CVX"))));
     QCOMPARE(::mkfifo(QFile::encodeName(Path(QStringLiteral("pipe.CVX"))).constData(), 0600), 0);
     // Nothing may wait on a pipe that nobody writes.

@@ -1,13 +1,18 @@
+// The communications window: its layout, opening and closing, the port choice, a
+// download and a revision query that go well. The faults on the line are in
+// test_linefaults.
+#include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
 #include "link/Protocol.h"
-#include "comm/frmCVDMXMapComm.h"
-#include "toolkit/MsgBox.h"
 #include "platform/Profile.h"
-#include "platform/Stopwatch.h"
+#include "toolkit/MsgBox.h"
+#include "kit/Boxes.h"
+#include "kit/CommWindow.h"
+#include "kit/Files.h"
+#include "kit/Maps.h"
 #include "kit/MessageBoxWatch.h"
-#include "kit/MsgBoxScript.h"
+#include "kit/ScriptedLine.h"
 #include "kit/SimProcess.h"
-#include "kit/StallWatch.h"
 #include "kit/TempHome.h"
 #include "kit/Wheel.h"
 
@@ -17,114 +22,6 @@
 
 using modCVDMXMap::iDmxMap;
 
-namespace {
-
-const QString kChecksumFault =
-    QStringLiteral("Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
-
-// Records, in order, what the window does to its controls and the message boxes it
-// shows, each with the port's state at that moment.
-class Recorder : public QObject {
-public:
-    explicit Recorder(frmCVDMXMapComm &w) : w_(w)
-    {
-        names_ = {{w.cboComPort, "cboComPort"}, {w.cmdDownload, "cmdDownload"},
-                  {w.cmdFirmRev, "cmdFirmRev"}, {w.cmdClose, "cmdClose"}, {w.pbDL, "pbDL"}};
-        for (auto it = names_.cbegin(); it != names_.cend(); ++it)
-            it.key()->installEventFilter(this);
-        connect(w.pbDL, &QProgressBar::valueChanged, this,
-                [this](int v) { Log(QStringLiteral("pbDL %1").arg(v)); });
-        toolkit::SetMsgBoxResponder([this](const QString &text, int buttons, const QString &title) {
-            boxes.append({text, buttons, title});
-            Log(QStringLiteral("box ") + title);
-            return int(toolkit::vbOK);
-        });
-    }
-    ~Recorder() override { toolkit::SetMsgBoxResponder({}); }
-
-    QStringList log;
-    QList<ShownBox> boxes;
-    QList<int> paintedValues;
-
-protected:
-    bool eventFilter(QObject *o, QEvent *e) override
-    {
-        const QString name = names_.value(o);
-        switch (e->type()) {
-        case QEvent::EnabledChange:
-            Log(name + (static_cast<QWidget *>(o)->isEnabled() ? " enabled" : " disabled"));
-            break;
-        case QEvent::ShowToParent:
-            Log(name + " shown");
-            break;
-        case QEvent::HideToParent:
-            Log(name + " hidden");
-            break;
-        case QEvent::Paint:
-            if (o == w_.pbDL && (paintedValues.isEmpty() || paintedValues.last() != w_.pbDL->value()))
-                paintedValues.append(w_.pbDL->value());
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    void Log(const QString &what)
-    {
-        log.append(what + (w_.comDev.PortOpen() ? " [open]" : " [closed]"));
-    }
-
-    frmCVDMXMapComm &w_;
-    QHash<QObject *, QString> names_;
-};
-
-QStringList Disabling()
-{
-    return {"cboComPort disabled [open]", "cmdDownload disabled [open]", "cmdFirmRev disabled [open]",
-            "cmdClose disabled [open]", "pbDL 0 [open]", "pbDL shown [open]"};
-}
-
-QStringList Blocks(int from, int to)
-{
-    QStringList log;
-    for (int b = from; b <= to; ++b)
-        log << QStringLiteral("pbDL %1 [open]").arg(b);
-    return log;
-}
-
-QStringList Restoring(const char *port)
-{
-    const QString s = QStringLiteral(" [%1]").arg(QLatin1String(port));
-    return {"pbDL hidden" + s, "cboComPort enabled" + s, "cmdDownload enabled" + s,
-            "cmdFirmRev enabled" + s, "cmdClose enabled" + s};
-}
-
-void FillMap(int16_t (*entry)(int))
-{
-    for (int i = 0; i < modCVDMXMap::kChannels; ++i)
-        iDmxMap[size_t(i)] = entry(i);
-    iDmxMap[modCVDMXMap::kDevAddEntry] = 5;
-    iDmxMap[modCVDMXMap::kDevRangeEntry] = 9;
-}
-
-QList<QByteArray> FramesOf(int blocks)
-{
-    QList<QByteArray> frames;
-    for (int b = 0; b < blocks; ++b)
-        frames << dmxlink::BlockFrame(iDmxMap, b).toLatin1();
-    return frames;
-}
-
-// The four controls enabled, the bar hidden and the port closed: the window at rest.
-bool AtRest(const frmCVDMXMapComm &w)
-{
-    return w.cboComPort->isEnabled() && w.cmdDownload->isEnabled() && w.cmdFirmRev->isEnabled()
-        && w.cmdClose->isEnabled() && w.pbDL->isHidden() && !w.comDev.PortOpen();
-}
-
-} // namespace
 
 class TestCommWindow : public QObject {
     Q_OBJECT
@@ -141,15 +38,8 @@ private slots:
     void wheelOverThePortListChoosesNothing();
     void resetMapDownloadsInEightFrames();
     void receivedMapEqualsEditorMap();
-    void silenceOnBlockThree();
-    void lineDroppedMidDownload();
-    void checksumReplies_data();
-    void checksumReplies();
-    void firmwareRevision_data();
-    void firmwareRevision();
+    void revisionQueriesWithoutClosing();
     void revisionWithMarkupIsShownAsReceived();
-    void openFailure_data();
-    void openFailure();
 
 private:
     std::unique_ptr<TempHome> home_;
@@ -161,7 +51,7 @@ void TestCommWindow::init()
     home_ = std::make_unique<TempHome>();
     modCVDMXMap::iComPort = 0;
     modCVDMXMap::bMapChanged = false;
-    FillMap([](int) { return int16_t(255); });
+    iDmxMap = MapOf([](int) { return int16_t(255); }, 5, 9);
 }
 
 void TestCommWindow::layoutAndStartState()
@@ -348,6 +238,8 @@ void TestCommWindow::wheelOverThePortListChoosesNothing()
     QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
 }
 
+// Over the simulator on a real serial port: the frames, the bar painted at each block,
+// the controls and the port in their order, and the checksum reply.
 void TestCommWindow::resetMapDownloadsInEightFrames()
 {
     SimProcess sim({"--port", "COM1"});
@@ -359,23 +251,18 @@ void TestCommWindow::resetMapDownloadsInEightFrames()
     w.Form_Load();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    Recorder rec(w);
+    CommWindowLog log(w);
 
-    const StallWatch stalls;
     w.cmdDownload_Click();
 
-    CVDMX_SKIP_IF_HELD_UP(stalls, rec.boxes.value(0).title == "Fault", 1000);
-    QCOMPARE(rec.boxes, (QList<ShownBox>{{"Download Complete", 0, "Downlaod"}}));
-    QCOMPARE(rec.log, Disabling() + Blocks(1, 7) + QStringList{"box Downlaod [closed]"}
-                          + Restoring("closed"));
-    QCOMPARE(rec.paintedValues, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    QCOMPARE(log.boxes, QList<ShownBox>{kCompleteBox});
+    QCOMPARE(log.log, DownloadLog(7, QStringLiteral("Downlaod"), false));
+    QCOMPARE(log.paintedValues, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     QVERIFY(AtRest(w));
     const QList<QByteArray> received = sim.Received();
-    QCOMPARE(received.size(), 9);
+    QCOMPARE(received, Frames(iDmxMap, 8) << "[03]");
     QCOMPARE(received[0], "[010000" + QByteArray(128, 'F') + "]");
-    QCOMPARE(received.mid(0, 8), FramesOf(8));
     QCOMPARE(received[7].left(7), QByteArray("[0101C0"));
-    QCOMPARE(received[8], QByteArray("[03]"));
     QCOMPARE(w.sReply, QStringLiteral("[0A1A1879AC56C2A8]"));
     QVERIFY(!w.bCommFault);
     QVERIFY(iDmxMap == mapBefore);
@@ -389,19 +276,15 @@ void TestCommWindow::receivedMapEqualsEditorMap()
     const QString saved = dir.filePath(QStringLiteral("received.cvx"));
     SimProcess sim({"--port", "COM4", "--save", saved});
     QVERIFY(sim.Started());
-    FillMap([](int i) { return int16_t(i % 256); });
+    iDmxMap = MapOf([](int i) { return int16_t(i % 256); }, 5, 9);
     modCVDMXMap::iComPort = 3;
     frmCVDMXMapComm w;
     MsgBoxScript boxes({toolkit::vbOK});
     w.Form_Load();
-    const StallWatch stalls;
     w.cmdDownload_Click();
-    CVDMX_SKIP_IF_HELD_UP(stalls, boxes.Shown().value(0).title == "Fault", 1000);
-    QCOMPARE(boxes.Shown(), (QList<ShownBox>{{"Download Complete", 0, "Downlaod"}}));
+    QCOMPARE(boxes.Shown(), QList<ShownBox>{kCompleteBox});
     QVERIFY(sim.Stop());
-    QFile f(saved);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = ReadBytes(saved);
     QCOMPARE(bytes.size(), 1028);
     for (int i = 0; i < modCVDMXMap::kChannels; ++i) {
         const int16_t entry = int16_t(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
@@ -410,116 +293,26 @@ void TestCommWindow::receivedMapEqualsEditorMap()
     QCOMPARE(bytes.right(4), QByteArray(4, '\0'));
 }
 
-void TestCommWindow::silenceOnBlockThree()
+// Queries follow one another without closing the window, a time-out between them: each
+// opens the port afresh and leaves it closed.
+void TestCommWindow::revisionQueriesWithoutClosing()
 {
-    SimProcess sim({"--port", "COM1", "--silent", "01:3"});
-    QVERIFY(sim.Started());
-    frmCVDMXMapComm w;
-    w.Form_Load();
-    w.sReply = QStringLiteral("before");
-    Recorder rec(w);
-
-    w.cmdDownload_Click();
-
-    QCOMPARE(rec.boxes, (QList<ShownBox>{{"Comm Fault", 16, "Fault"}}));
-    QCOMPARE(rec.log, Disabling() + Blocks(1, 3) + QStringList{"box Fault [open]"} + Restoring("open"));
-    QVERIFY(AtRest(w));
-    QVERIFY(w.bCommFault);
-    QCOMPARE(w.sReply, QStringLiteral("[01]"));
-    QCOMPARE(sim.Received(), FramesOf(4));
-}
-
-void TestCommWindow::lineDroppedMidDownload()
-{
-    SimProcess sim({"--port", "COM1", "--drop-at", "2"});
-    QVERIFY(sim.Started());
-    frmCVDMXMapComm w;
-    w.Form_Load();
-    Recorder rec(w);
-    platform::Stopwatch sw;
-    w.cmdDownload_Click();
-    QVERIFY(sw.Read() < 1500);
-    QCOMPARE(rec.boxes, (QList<ShownBox>{{"Comm Fault", 16, "Fault"}}));
-    QCOMPARE(rec.log, Disabling() + Blocks(1, 2) + QStringList{"box Fault [open]"} + Restoring("open"));
-    QVERIFY(AtRest(w));
-    QVERIFY(sim.Stop());
-}
-
-void TestCommWindow::checksumReplies_data()
-{
-    QTest::addColumn<QStringList>("simArgs");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("matching") << QStringList() << true;
-    QTest::newRow("wrong digit") << QStringList{"--bad-checksum"} << false;
-    QTest::newRow("lower case") << QStringList{"--lower-checksum"} << false;
-    QTest::newRow("extra after 18th") << QStringList{"--extra", "03", "--extra-text", "ZZZZ"} << true;
-    QTest::newRow("junk before") << QStringList{"--junk", "03", "--junk-text", "*"} << false;
-}
-
-void TestCommWindow::checksumReplies()
-{
-    QFETCH(QStringList, simArgs);
-    QFETCH(bool, complete);
-    SimProcess sim(QStringList{"--port", "COM1"} + simArgs);
-    QVERIFY(sim.Started());
-    FillMap([](int i) { return int16_t(i % 64); });
-    frmCVDMXMapComm w;
-    w.Form_Load();
-    Recorder rec(w);
-
-    const StallWatch stalls;
-    w.cmdDownload_Click();
-
-    if (complete) {
-        CVDMX_SKIP_IF_HELD_UP(stalls, rec.boxes.value(0).title == "Fault", 1000);
-        QCOMPARE(rec.boxes, (QList<ShownBox>{{"Download Complete", 0, "Downlaod"}}));
-        QCOMPARE(rec.log, Disabling() + Blocks(1, 7) + QStringList{"box Downlaod [closed]"}
-                              + Restoring("closed"));
-    } else {
-        QCOMPARE(rec.boxes, (QList<ShownBox>{{kChecksumFault, 16, "Download Failure"}}));
-        QCOMPARE(rec.log, Disabling() + Blocks(1, 7) + QStringList{"box Download Failure [open]"}
-                              + Restoring("open"));
-    }
-    QVERIFY(AtRest(w));
-    QCOMPARE(sim.Received(), FramesOf(8) + QList<QByteArray>{"[03]"});
-}
-
-void TestCommWindow::firmwareRevision_data()
-{
-    QTest::addColumn<QStringList>("simArgs");
-    QTest::addColumn<ShownBox>("box");
-    QTest::addColumn<QString>("boxLog");
-    const ShownBox revision{"REV 2.05 ABCDEFGHI", 64, "Device Firmware Revision"};
-    QTest::newRow("20 characters") << QStringList() << revision << "box Device Firmware Revision [closed]";
-    QTest::newRow("21 characters") << QStringList{"--extra", "04"} << revision
-                                   << "box Device Firmware Revision [closed]";
-    QTest::newRow("19 characters") << QStringList{"--short", "04"} << ShownBox{"Comm Fault", 16, "Fault"}
-                                   << "box Fault [open]";
-}
-
-void TestCommWindow::firmwareRevision()
-{
-    QFETCH(QStringList, simArgs);
-    QFETCH(ShownBox, box);
-    QFETCH(QString, boxLog);
-    SimProcess sim(QStringList{"--port", "COM2", "--revision", "REV 2.05 ABCDEFGHI"} + simArgs);
-    QVERIFY(sim.Started());
+    const QByteArray reply = "[REV 2.05 ABCDEFGHI]";
+    ScriptedLine line({Answer("[04]", reply, 20), Answer("[04]", reply.chopped(1), 20), Answer("[04]", reply, 30)});
     modCVDMXMap::iComPort = 1;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(nullptr, &line, &line);
     w.Form_Load();
-    Recorder rec(w);
-
-    w.cmdFirmRev_Click();
-
-    QCOMPARE(rec.boxes, QList<ShownBox>{box});
-    QCOMPARE(rec.log, QStringList{boxLog});
-    QVERIFY(AtRest(w));
-    QCOMPARE(sim.Received(), QList<QByteArray>{"[04]"});
-
-    // Repeated queries work without closing the window.
-    rec.boxes.clear();
-    w.cmdFirmRev_Click();
-    QCOMPARE(rec.boxes, QList<ShownBox>{box});
+    CommWindowLog log(w);
+    for (int i = 0; i < 3; ++i)
+        w.cmdFirmRev_Click();
+    const ShownBox revision = RevisionBox(QStringLiteral("REV 2.05 ABCDEFGHI"));
+    QCOMPARE(log.boxes, (QList<ShownBox>{revision, kCommFaultBox, revision}));
+    QCOMPARE(log.log, (QStringList{"box Device Firmware Revision [closed]", "box Fault [open]",
+                                   "box Device Firmware Revision [closed]"}));
+    QCOMPARE(line.Sent(), (QList<QByteArray>{"[04]", "[04]", "[04]"}));
+    QCOMPARE(line.Opened(), QStringList(3, QStringLiteral("/dev/ttyS1")));
+    QCOMPARE(line.Now(), int64_t(20 + dmxlink::Exchange::kLimitMs + 30));
+    QCOMPARE(w.sReply, QString::fromLatin1(reply));
     QVERIFY(AtRest(w));
 }
 
@@ -528,9 +321,8 @@ void TestCommWindow::revisionWithMarkupIsShownAsReceived()
 {
     const QString revision = QStringLiteral("<b>1.01</b> &amp;x");
     QCOMPARE(revision.size(), 18);
-    SimProcess sim({"--port", "COM1", "--revision", revision});
-    QVERIFY(sim.Started());
-    frmCVDMXMapComm w;
+    ScriptedLine line({Answer("[04]", '[' + revision.toLatin1() + ']')});
+    frmCVDMXMapComm w(nullptr, &line, &line);
     w.Form_Load();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -542,61 +334,6 @@ void TestCommWindow::revisionWithMarkupIsShownAsReceived()
     QCOMPARE(watch.Box().labelText, revision);
     QCOMPARE(watch.Box().labelFormat, Qt::PlainText);
     QVERIFY(AtRest(w));
-}
-
-void TestCommWindow::openFailure_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("download");
-    for (const char *kind : {"missing device", "regular file", "device in use"}) {
-        QTest::addRow("%s, download", kind) << QString::fromLatin1(kind) << true;
-        QTest::addRow("%s, firmware", kind) << QString::fromLatin1(kind) << false;
-    }
-}
-
-void TestCommWindow::openFailure()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, download);
-    SimProcess sim({"--port", "COM1"});
-    QVERIFY(sim.Started());
-    QTemporaryDir dir;
-    platform::SerialPort holder;
-    QString reason;
-    if (kind == QLatin1String("missing device")) {
-        platform::WritePrivateProfileString("Ports", "COM1", QFile::encodeName(dir.filePath("ttyGone")),
-                                            home_->SettingsFile());
-    } else if (kind == QLatin1String("regular file")) {
-        QFile f(dir.filePath(QStringLiteral("notatty")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        platform::WritePrivateProfileString("Ports", "COM1", QFile::encodeName(f.fileName()),
-                                            home_->SettingsFile());
-    } else {
-        QVERIFY(holder.Open(sim.Path(), &reason));
-    }
-    const QByteArray settings = home_->ReadSettings();
-    frmCVDMXMapComm w;
-    w.Form_Load();
-    w.sReply = QStringLiteral("before");
-    Recorder rec(w);
-
-    if (download)
-        w.cmdDownload_Click();
-    else
-        w.cmdFirmRev_Click();
-
-    QCOMPARE(rec.boxes, (QList<ShownBox>{{"Invalid COM Port.", 48, "COM Error"}}));
-    QCOMPARE(rec.log, QStringList{"box COM Error [closed]"});
-    QVERIFY(AtRest(w));
-    QCOMPARE(w.sReply, QStringLiteral("before"));
-    QVERIFY(!w.bCommFault);
-    QVERIFY(home_->ReadSettings().contains(settings.mid(0, settings.indexOf("[Download]"))));
-    holder.Close();
-    QCOMPARE(sim.Received(), QList<QByteArray>());
-    if (kind == QLatin1String("regular file")) {
-        QFile f(dir.filePath(QStringLiteral("notatty")));
-        QCOMPARE(f.size(), qint64(0));
-    }
 }
 
 QTEST_MAIN(TestCommWindow)

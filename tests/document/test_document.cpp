@@ -1,27 +1,21 @@
-// The map table, its reset and accessors, the hex texts and the COM port setting.
+// The map table, its reset and accessors, and the hex texts. The port setting is in
+// test_settingsfaults.
 #include "document/modCVDMXMap.h"
-#include "kit/TempHome.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTest>
 
 using namespace modCVDMXMap;
 
-class DocumentTest : public QObject {
+class TestDocument : public QObject {
     Q_OBJECT
 private slots:
     void hexTexts_data();
     void hexTexts();
     void clearMapResetsEverything();
     void deviceAccessorsStoreWithoutCheck();
-    void loadSettings_data();
-    void loadSettings();
-    void saveSettingsChangesOnlyThePortLine();
-    void unwritableSettingsFileKeepsThePortForTheRun();
 };
 
-void DocumentTest::hexTexts_data()
+void TestDocument::hexTexts_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("hex1");
@@ -40,7 +34,7 @@ void DocumentTest::hexTexts_data()
     QTest::newRow("0x1ABC") << 0x1ABC << "C" << "BC";
 }
 
-void DocumentTest::hexTexts()
+void TestDocument::hexTexts()
 {
     QFETCH(int, value);
     QFETCH(QString, hex1);
@@ -49,7 +43,7 @@ void DocumentTest::hexTexts()
     QCOMPARE(Hex2(int16_t(value)), hex2);
 }
 
-void DocumentTest::clearMapResetsEverything()
+void TestDocument::clearMapResetsEverything()
 {
     iDmxMap.fill(7);
     sMapFile = QStringLiteral("/somewhere/a.CVX");
@@ -63,7 +57,7 @@ void DocumentTest::clearMapResetsEverything()
     QCOMPARE(bMapChanged, false);
 }
 
-void DocumentTest::deviceAccessorsStoreWithoutCheck()
+void TestDocument::deviceAccessorsStoreWithoutCheck()
 {
     ClearMap();
     SetDevAdd(15);
@@ -76,95 +70,5 @@ void DocumentTest::deviceAccessorsStoreWithoutCheck()
     QCOMPARE(bMapChanged, false);
 }
 
-// LoadSettings followed by the start-up range check, as the main window runs them.
-void DocumentTest::loadSettings_data()
-{
-    QTest::addColumn<bool>("fileExists");
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QByteArray>("after");
-
-    QTest::newRow("missing file") << false << QByteArray() << 0 << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("empty file") << true << QByteArray() << 0 << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("8 stays") << true << QByteArray("[Download]\nCom Port=8\n") << 7
-                             << QByteArray("[Download]\nCom Port=8\n");
-    QTest::newRow("3") << true << QByteArray("[Download]\r\nCom Port=3\r\n") << 2
-                       << QByteArray("[Download]\r\nCom Port=3\r\n");
-    QTest::newRow("9 becomes 1") << true << QByteArray("[Download]\nCom Port=9\n") << 0
-                                 << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("0 becomes 1") << true << QByteArray("[Download]\nCom Port=0\n") << 0
-                                 << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("abc becomes 1") << true << QByteArray("[Download]\nCom Port=abc\n") << 0
-                                   << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("12abc is 12, becomes 1") << true << QByteArray("[Download]\nCom Port=12abc\n") << 0
-                                            << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("99999 beyond 16 bits") << true << QByteArray("[Download]\nCom Port=99999\n") << 0
-                                          << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("-32768") << true << QByteArray("[Download]\nCom Port=-32768\n") << 0
-                            << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("2^31") << true << QByteArray("[Download]\nCom Port=2147483648\n") << 0
-                          << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("blanks and sign") << true << QByteArray("[download]\n  com port =  +5  \n") << 4
-                                     << QByteArray("[download]\nCom Port=5\n");
-    QTest::newRow("empty value is the default") << true << QByteArray("[Download]\nCom Port=\n") << 0
-                                                << QByteArray("[Download]\nCom Port=1\n");
-    QTest::newRow("no final newline") << true << QByteArray("[Download]\nCom Port=6") << 5
-                                      << QByteArray("[Download]\nCom Port=6");
-    QTest::newRow("key in another section only")
-        << true << QByteArray("[Other]\nCom Port=4\n") << 0
-        << QByteArray("[Other]\nCom Port=4\n[Download]\nCom Port=1\n");
-    QTest::newRow("comments and other sections survive")
-        << true << QByteArray("; settings\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=9\r\n[Later]\r\nx = y\r\n")
-        << 0 << QByteArray("; settings\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=1\r\n[Later]\r\nx = y\r\n");
-    QTest::newRow("repeated key: the first counts")
-        << true << QByteArray("[Download]\nCom Port=2\nCom Port=7\n") << 1
-        << QByteArray("[Download]\nCom Port=2\nCom Port=7\n");
-}
-
-void DocumentTest::loadSettings()
-{
-    QFETCH(bool, fileExists);
-    QFETCH(QByteArray, before);
-    TempHome home;
-    if (fileExists)
-        home.WriteSettings(before);
-    else
-        QDir().mkpath(home.WorkFolder());
-
-    iComPort = 42;
-    LoadSettings();
-    if (iComPort < 0 || iComPort > 7) {
-        iComPort = 0;
-        SaveSettings();
-    }
-    QFETCH(int, port);
-    QCOMPARE(int(iComPort), port);
-    QFETCH(QByteArray, after);
-    QCOMPARE(home.ReadSettings(), after);
-}
-
-void DocumentTest::saveSettingsChangesOnlyThePortLine()
-{
-    TempHome home;
-    home.WriteSettings("[Ports]\nCOM3=/dev/pts/9\n[Download]\nCom Port=1\n; end\n");
-    iComPort = 4;
-    SaveSettings();
-    QCOMPARE(home.ReadSettings(), QByteArray("[Ports]\nCOM3=/dev/pts/9\n[Download]\nCom Port=5\n; end\n"));
-}
-
-// A settings file that cannot be written (here a folder in its place, which even root
-// cannot write as a file) is ignored: the port chosen still holds for the run.
-void DocumentTest::unwritableSettingsFileKeepsThePortForTheRun()
-{
-    TempHome home;
-    QVERIFY(QDir().mkpath(home.SettingsFile()));
-    LoadSettings();
-    QCOMPARE(int(iComPort), 0);
-    iComPort = 6;
-    SaveSettings();
-    QCOMPARE(int(iComPort), 6);
-    QVERIFY(QFileInfo(home.SettingsFile()).isDir());
-}
-
-QTEST_GUILESS_MAIN(DocumentTest)
+QTEST_GUILESS_MAIN(TestDocument)
 #include "test_document.moc"

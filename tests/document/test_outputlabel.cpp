@@ -3,14 +3,14 @@
 
 #include <QTest>
 
-class OutputLabelTest : public QObject {
+class TestOutputLabel : public QObject {
     Q_OBJECT
 private slots:
     void texts_data();
     void texts();
 };
 
-void OutputLabelTest::texts_data()
+void TestOutputLabel::texts_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("address");
@@ -40,7 +40,7 @@ void OutputLabelTest::texts_data()
     QTest::newRow("a15 v32767") << 32767 << 15 << "- - -";
 }
 
-void OutputLabelTest::texts()
+void TestOutputLabel::texts()
 {
     QFETCH(int, value);
     QFETCH(int, address);
@@ -48,5 +48,5 @@ void OutputLabelTest::texts()
     QCOMPARE(OutputLabel(int16_t(value), address), text);
 }
 
-QTEST_APPLESS_MAIN(OutputLabelTest)
+QTEST_APPLESS_MAIN(TestOutputLabel)
 #include "test_outputlabel.moc"

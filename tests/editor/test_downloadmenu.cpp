@@ -9,7 +9,7 @@
 
 using namespace modCVDMXMap;
 
-class DownloadMenuTest : public QObject {
+class TestDownloadMenu : public QObject {
     Q_OBJECT
 private slots:
     void opensModallyAndActivatesTheMainWindowAfter();
@@ -17,7 +17,7 @@ private slots:
     void closingTheMainWindowUnloadsTheCommunicationsWindow();
 };
 
-void DownloadMenuTest::opensModallyAndActivatesTheMainWindowAfter()
+void TestDownloadMenu::opensModallyAndActivatesTheMainWindowAfter()
 {
     EditorFixture f;
     f.Press(20, Qt::RightButton);
@@ -51,7 +51,7 @@ void DownloadMenuTest::opensModallyAndActivatesTheMainWindowAfter()
     QCOMPARE(f.Colour(23), kGrey);
 }
 
-void DownloadMenuTest::sameWindowAtEveryOpening()
+void TestDownloadMenu::sameWindowAtEveryOpening()
 {
     EditorFixture f;
     QList<frmCVDMXMapComm *> seen;
@@ -69,7 +69,7 @@ void DownloadMenuTest::sameWindowAtEveryOpening()
 
 // Closing the main window while the communications window is open (a system shutdown,
 // say) unloads both without a question when nothing is unsaved.
-void DownloadMenuTest::closingTheMainWindowUnloadsTheCommunicationsWindow()
+void TestDownloadMenu::closingTheMainWindowUnloadsTheCommunicationsWindow()
 {
     EditorFixture f;
     bool closedMain = false;
@@ -82,5 +82,5 @@ void DownloadMenuTest::closingTheMainWindowUnloadsTheCommunicationsWindow()
     QCOMPARE(f.boxes.Shown().size(), 0);
 }
 
-QTEST_MAIN(DownloadMenuTest)
+QTEST_MAIN(TestDownloadMenu)
 #include "test_downloadmenu.moc"

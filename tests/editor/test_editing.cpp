@@ -16,7 +16,7 @@ const QString kMessageA = QStringLiteral("First Value Is NONE\r\nCan Not Copy In
 const QString kMessageB = QStringLiteral("Sequence Past End Of Outputs\r\nCopy Terminated");
 } // namespace
 
-class EditingTest : public QObject {
+class TestEditing : public QObject {
     Q_OBJECT
 private slots:
     void choosingAnOutputStoresIt_data();
@@ -30,7 +30,7 @@ private slots:
     void wheelStepsADeviceListOnlyWithTheFocus();
 };
 
-void EditingTest::choosingAnOutputStoresIt_data()
+void TestEditing::choosingAnOutputStoresIt_data()
 {
     QTest::addColumn<int>("address");
     QTest::addColumn<int>("index");
@@ -44,7 +44,7 @@ void EditingTest::choosingAnOutputStoresIt_data()
     QTest::newRow("address 16, first") << 15 << 1 << 0 << "D:10.1";
 }
 
-void EditingTest::choosingAnOutputStoresIt()
+void TestEditing::choosingAnOutputStoresIt()
 {
     QFETCH(int, address);
     QFETCH(int, index);
@@ -64,7 +64,7 @@ void EditingTest::choosingAnOutputStoresIt()
     QCOMPARE(iDmxMap[100], int16_t(255));
 }
 
-void EditingTest::deviceAddressRenumbersEveryCell()
+void TestEditing::deviceAddressRenumbersEveryCell()
 {
     EditorFixture f;
     iDmxMap[0] = 0;
@@ -87,7 +87,7 @@ void EditingTest::deviceAddressRenumbersEveryCell()
     QVERIFY(!f.w->cboDimChan->isVisible());
 }
 
-void EditingTest::deviceRangeIsStoredWithoutMarkingTheMap()
+void TestEditing::deviceRangeIsStoredWithoutMarkingTheMap()
 {
     EditorFixture f;
     iDmxMap[0] = 6;
@@ -99,7 +99,7 @@ void EditingTest::deviceRangeIsStoredWithoutMarkingTheMap()
 
 // After a file brings a new address and a new range, one refresh runs both handlers,
 // the second inside the first: three refreshes active at once, and no deeper.
-void EditingTest::refreshAfterBothDeviceEntriesChangedNestsThreeDeep()
+void TestEditing::refreshAfterBothDeviceEntriesChangedNestsThreeDeep()
 {
     EditorFixture f;
     SetDevAdd(3);
@@ -124,7 +124,7 @@ void EditingTest::refreshAfterBothDeviceEntriesChangedNestsThreeDeep()
 
 // Each row: entries written from channel index 'from' on, the range ends, the button,
 // and then the entries expected from 'from' on, the messages and the changed flag.
-void EditingTest::rangeCommands_data()
+void TestEditing::rangeCommands_data()
 {
     QTest::addColumn<int>("from");
     QTest::addColumn<QList<int>>("before");
@@ -172,7 +172,7 @@ void EditingTest::rangeCommands_data()
         << QList<int>{0, 1, 2, 62, 63, 255} << QStringList{kMessageB} << true;
 }
 
-void EditingTest::rangeCommands()
+void TestEditing::rangeCommands()
 {
     QFETCH(int, from);
     QFETCH(QList<int>, before);
@@ -226,7 +226,7 @@ void EditingTest::rangeCommands()
 
 // Sequence Values announces each cell whose output it changes, in channel order, and
 // nothing for the cells whose output stays.
-void EditingTest::sequenceIsHeardByAScreenReader()
+void TestEditing::sequenceIsHeardByAScreenReader()
 {
     EditorFixture f;
     const QList<int> before{20, 1, 1, 255, 24, 9}; // channel 45 holds its sequence value already
@@ -254,7 +254,7 @@ void EditingTest::sequenceIsHeardByAScreenReader()
 // Scrolling over the range list then changes nothing; once Tab has brought the focus to
 // it, the wheel steps it and its handler stores the range, and scrolling over the address
 // list, which has lost the focus, renumbers nothing.
-void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
+void TestEditing::wheelStepsADeviceListOnlyWithTheFocus()
 {
     EditorFixture f;
     iDmxMap[0] = 4;
@@ -284,5 +284,5 @@ void EditingTest::wheelStepsADeviceListOnlyWithTheFocus()
     QCOMPARE(bMapChanged, false);
 }
 
-QTEST_MAIN(EditingTest)
+QTEST_MAIN(TestEditing)
 #include "test_editing.moc"

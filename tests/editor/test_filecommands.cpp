@@ -1,11 +1,14 @@
-// The File menu through every document state, the dialogs' starting names, leaving the
-// program, and the reports of files that cannot be read or written.
+// The File menu through every document state, the dialogs' starting names and leaving the
+// program. Files that cannot be read or written are in test_diskfaults.
 #include "AccessibleGrid.h"
 #include "EditorFixture.h"
 
 #include "document/MapFile.h"
 #include "toolkit/CallTrace.h"
+#include "kit/Boxes.h"
 #include "kit/FileDialogScript.h"
+#include "kit/Files.h"
+#include "kit/Maps.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,42 +17,12 @@ using namespace modCVDMXMap;
 
 namespace {
 
-const QString kDiscard = QStringLiteral("Discard Any Changes?");
 const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
 const QString kNoneTitle = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)");
 
-ShownBox DiscardBox()
-{
-    return {kDiscard, 36, QStringLiteral("QRT Corvanta DMX Map")};
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
-}
-
-// A map on disk with channel 1 on output offset 5, address 3 and range 7.
-MapTable DiskMap()
-{
-    MapTable map{};
-    map.fill(255);
-    map[0] = 5;
-    map[kDevAddEntry] = 2;
-    map[kDevRangeEntry] = 6;
-    return map;
-}
-
 } // namespace
 
-class FileCommandsTest : public QObject {
+class TestFileCommands : public QObject {
     Q_OBJECT
 private slots:
     void stateTable_data();
@@ -63,15 +36,13 @@ private slots:
     void menuCommandsHideTheChooser();
     void exitAndClose_data();
     void exitAndClose();
-    void badFilesAreReported_data();
-    void badFilesAreReported();
     void savedMapOpensTheSameInANewWindow();
 };
 
 // Each row: the state before (titled, changed), the command, the answers to the discard
 // prompt and to the dialog ("" = none shown, "cancel", "yes"/"no", or a file name),
 // then the expected outcome.
-void FileCommandsTest::stateTable_data()
+void TestFileCommands::stateTable_data()
 {
     QTest::addColumn<bool>("titled");
     QTest::addColumn<bool>("changed");
@@ -107,7 +78,7 @@ void FileCommandsTest::stateTable_data()
                              << QString::fromLatin1(r.map) << r.written;
 }
 
-void FileCommandsTest::stateTable()
+void TestFileCommands::stateTable()
 {
     QFETCH(bool, titled);
     QFETCH(bool, changed);
@@ -122,7 +93,7 @@ void FileCommandsTest::stateTable()
     EditorFixture f;
     FileDialogScript dialogs;
     const QString dir = f.home.WorkFolder() + QLatin1Char('/');
-    WriteBytes(dir + QStringLiteral("disk.CVX"), MapToBytes(DiskMap()));
+    QVERIFY(WriteBytes(dir + QStringLiteral("disk.CVX"), MapToBytes(DiskMap())));
     const QString old = dir + QStringLiteral("old.CVX");
     if (titled)
         sMapFile = old;
@@ -146,7 +117,7 @@ void FileCommandsTest::stateTable()
     else
         f.w->mnuFileSaveAs->trigger();
 
-    QCOMPARE(f.boxes.Shown(), prompt.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{DiscardBox()});
+    QCOMPARE(f.boxes.Shown(), prompt.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{kDiscardBox});
     QCOMPARE(f.boxes.Unexpected(), 0);
     QCOMPARE(dialogs.Shown().size(), dialog.isEmpty() ? 0 : 1);
     QCOMPARE(dialogs.Unexpected(), 0);
@@ -164,10 +135,7 @@ void FileCommandsTest::stateTable()
     } else if (map == "disk") {
         QVERIFY(iDmxMap == DiskMap());
     } else {
-        MapTable reset{};
-        reset.fill(255);
-        reset[kDevAddEntry] = reset[kDevRangeEntry] = 0;
-        QVERIFY(iDmxMap == reset);
+        QVERIFY(iDmxMap == ResetMap());
     }
     if (written)
         QCOMPARE(ReadBytes(sMapFile), MapToBytes(edited));
@@ -175,11 +143,11 @@ void FileCommandsTest::stateTable()
         QVERIFY(!QFile::exists(old) && !QFile::exists(dir + QStringLiteral("new.CVX")));
 }
 
-void FileCommandsTest::openShowsTheFileWithItsDeviceLists()
+void TestFileCommands::openShowsTheFileWithItsDeviceLists()
 {
     EditorFixture f;
     const QString path = f.home.WorkFolder() + QStringLiteral("/disk.CVX");
-    WriteBytes(path, MapToBytes(DiskMap()));
+    QVERIFY(WriteBytes(path, MapToBytes(DiskMap())));
     FileDialogScript dialogs({path});
     QStringList trace;
     toolkit::CallTrace::Install(&trace);
@@ -203,14 +171,14 @@ void FileCommandsTest::openShowsTheFileWithItsDeviceLists()
 
 // The cells whose text the file changes announce it once each, although three refreshes
 // ran; the labels then read the file's outputs and the window's name its path.
-void FileCommandsTest::openIsHeardByAScreenReader()
+void TestFileCommands::openIsHeardByAScreenReader()
 {
     EditorFixture f;
     MapTable disk = DiskMap();
     disk[300] = 0;
     disk[511] = 100; // a foreign value reads "- - -", as before: no announcement
     const QString path = f.home.WorkFolder() + QStringLiteral("/disk.CVX");
-    WriteBytes(path, MapToBytes(disk));
+    QVERIFY(WriteBytes(path, MapToBytes(disk)));
     FileDialogScript dialogs({path});
     AccessibilityOn on;
     f.w->mnuFileOpen_Click();
@@ -228,7 +196,7 @@ void FileCommandsTest::openIsHeardByAScreenReader()
     QCOMPARE(labels[2 + 2 * 300].name, QStringLiteral("301"));
 }
 
-void FileCommandsTest::saveOfATitledMapWritesAtOnceWithoutRefresh()
+void TestFileCommands::saveOfATitledMapWritesAtOnceWithoutRefresh()
 {
     EditorFixture f;
     FileDialogScript dialogs;
@@ -250,12 +218,12 @@ void FileCommandsTest::saveOfATitledMapWritesAtOnceWithoutRefresh()
 
 // The first dialog of a run starts at the pattern; later Opens start empty; a later
 // Save As starts with the name the dialog last held.
-void FileCommandsTest::dialogStartingNames()
+void TestFileCommands::dialogStartingNames()
 {
     EditorFixture f;
     const QString dir = f.home.WorkFolder() + QLatin1Char('/');
     const QString pattern = dir + QStringLiteral("*.CVX");
-    WriteBytes(dir + QStringLiteral("b.CVX"), MapToBytes(DiskMap()));
+    QVERIFY(WriteBytes(dir + QStringLiteral("b.CVX"), MapToBytes(DiskMap())));
     FileDialogScript dialogs({QString(), QString(), dir + QStringLiteral("a.CVX"), dir + QStringLiteral("b.CVX"),
                               QString(), QString()});
     f.w->mnuFileOpen_Click();   // cancelled
@@ -279,14 +247,14 @@ void FileCommandsTest::dialogStartingNames()
     QCOMPARE(sMapFile, dir + QStringLiteral("b.CVX"));
 }
 
-void FileCommandsTest::dialogAnswersThatChooseNothing_data()
+void TestFileCommands::dialogAnswersThatChooseNothing_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::newRow("empty name") << "";
     QTest::newRow("the starting pattern") << "pattern";
 }
 
-void FileCommandsTest::dialogAnswersThatChooseNothing()
+void TestFileCommands::dialogAnswersThatChooseNothing()
 {
     QFETCH(QString, answer);
     EditorFixture f;
@@ -305,7 +273,7 @@ void FileCommandsTest::dialogAnswersThatChooseNothing()
     QCOMPARE(QDir(f.home.WorkFolder()).entryList(QDir::Files), QStringList({"QRT Corvanta DMX Map.ini"}));
 }
 
-void FileCommandsTest::menuCommandsHideTheChooser()
+void TestFileCommands::menuCommandsHideTheChooser()
 {
     EditorFixture f;
     FileDialogScript dialogs({QString(), QString(), QString()});
@@ -319,7 +287,7 @@ void FileCommandsTest::menuCommandsHideTheChooser()
 }
 
 // Each row: unsaved edits?, Exit or close, the prompt's answer, and whether the window closes.
-void FileCommandsTest::exitAndClose_data()
+void TestFileCommands::exitAndClose_data()
 {
     QTest::addColumn<bool>("changed");
     QTest::addColumn<QString>("how");
@@ -333,7 +301,7 @@ void FileCommandsTest::exitAndClose_data()
     QTest::newRow("close, edits, Yes") << true << "close" << "yes" << true;
 }
 
-void FileCommandsTest::exitAndClose()
+void TestFileCommands::exitAndClose()
 {
     QFETCH(bool, changed);
     QFETCH(QString, how);
@@ -349,85 +317,15 @@ void FileCommandsTest::exitAndClose()
     else
         f.w->close();
     // One prompt at most: Exit's own, never a second one from the closing step.
-    QCOMPARE(f.boxes.Shown(), answer.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{DiscardBox()});
+    QCOMPARE(f.boxes.Shown(), answer.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{kDiscardBox});
     QCOMPARE(f.boxes.Unexpected(), 0);
     QCOMPARE(f.w->isVisible(), !closes);
     QCOMPARE(f.w->bExitRequested, how == "exit" && closes);
     QCOMPARE(bMapChanged, changed);
 }
 
-// Each row: the file to open or the path to save to, and the message expected.
-void FileCommandsTest::badFilesAreReported_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("message");
-    const QByteArray good = MapToBytes(DiskMap());
-    QByteArray badRange = good;
-    badRange[1026] = 20;
-    const QString notValid = QStringLiteral("Not A Valid Map File.\r\n@");
-    QTest::newRow("open: empty file") << "open" << "@/empty.CVX" << QByteArray("") << notValid;
-    QTest::newRow("open: 1027 bytes") << "open" << "@/short.CVX" << good.left(1027) << notValid;
-    QTest::newRow("open: range 21") << "open" << "@/range.CVX" << badRange << notValid;
-    QTest::newRow("open: missing file") << "open" << "@/gone.CVX" << QByteArray()
-                                        << "Unable To Open Map File.\r\n@\r\nNo such file or directory";
-    QTest::newRow("open: a folder") << "open" << "@/folder.CVX" << QByteArray()
-                                    << "Unable To Open Map File.\r\n@\r\nIs a directory";
-    QTest::newRow("save as: a folder") << "saveas" << "@/folder.CVX" << QByteArray()
-                                       << "Unable To Save Map File.\r\n@\r\nIs a directory";
-    QTest::newRow("save: file's folder gone") << "save" << "@/gone/x.CVX" << QByteArray()
-                                              << "Unable To Save Map File.\r\n@\r\n*";
-}
-
-void FileCommandsTest::badFilesAreReported()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, path);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, message);
-    EditorFixture f;
-    const QString dir = f.home.WorkFolder();
-    QDir(dir).mkdir(QStringLiteral("folder.CVX"));
-    path.replace(QLatin1Char('@'), dir);
-    message.replace(QLatin1Char('@'), path);
-    if (!content.isNull())
-        WriteBytes(path, content);
-
-    const QString before = command == "save" ? path : dir + QStringLiteral("/current.CVX");
-    sMapFile = before;
-    iDmxMap[3] = 7;
-    SetDevAdd(4);
-    bMapChanged = true;
-    const MapTable map = iDmxMap;
-    FileDialogScript dialogs({path});
-    f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
-    if (command == "open")
-        f.w->mnuFileOpen_Click();
-    else if (command == "saveas")
-        f.w->mnuFileSaveAs_Click();
-    else
-        f.w->mnuFileSave_Click();
-
-    const QList<ShownBox> &shown = f.boxes.Shown();
-    QCOMPARE(shown.size(), command == "open" ? 2 : 1);
-    const ShownBox &report = shown.last();
-    if (message.endsWith(QLatin1Char('*'))) {
-        QVERIFY2(report.text.startsWith(message.chopped(1)) && report.text.size() > message.size(), qPrintable(report.text));
-    } else {
-        QCOMPARE(report.text, message);
-    }
-    QCOMPARE(report.buttons, 48);
-    QCOMPARE(report.title, QStringLiteral("File Error"));
-    QVERIFY(iDmxMap == map);
-    QCOMPARE(sMapFile, before);
-    QCOMPARE(bMapChanged, true);
-    if (!content.isNull())
-        QCOMPARE(ReadBytes(path), content);
-}
-
 // A map built in the editor, saved, and opened in a new window shows the same.
-void FileCommandsTest::savedMapOpensTheSameInANewWindow()
+void TestFileCommands::savedMapOpensTheSameInANewWindow()
 {
     TempHome home;
     MsgBoxScript boxes;
@@ -464,5 +362,5 @@ void FileCommandsTest::savedMapOpensTheSameInANewWindow()
     QCOMPARE(boxes.Shown().size(), 0);
 }
 
-QTEST_MAIN(FileCommandsTest)
+QTEST_MAIN(TestFileCommands)
 #include "test_filecommands.moc"

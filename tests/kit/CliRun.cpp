@@ -1,26 +1,25 @@
 #include "kit/CliRun.h"
 
-#include "kit/StallWatch.h"
-
 #include <QFile>
 
-CliRun RunCli(const QStringList &args, const std::function<void()> &childSetup)
+CliProcess::CliProcess(const QStringList &args, const std::function<void()> &childSetup)
+{
+    if (childSetup)
+        proc_.setChildProcessModifier(childSetup);
+    proc_.start(QFile::decodeName(qgetenv("CVDMX_CLI")), args);
+}
+
+CliRun CliProcess::Wait()
 {
     CliRun run;
-    const StallWatch stalls;
-    QProcess proc;
-    if (childSetup)
-        proc.setChildProcessModifier(childSetup);
-    proc.start(QFile::decodeName(qgetenv("CVDMX_CLI")), args);
-    if (!proc.waitForFinished(30000)) {
-        proc.kill();
-        proc.waitForFinished(10000);
+    if (!proc_.waitForFinished(30000)) {
+        proc_.kill();
+        proc_.waitForFinished(10000);
         return run;
     }
-    run.finished = proc.exitStatus() == QProcess::NormalExit;
-    run.status = proc.exitCode();
-    run.out = proc.readAllStandardOutput();
-    run.err = proc.readAllStandardError();
-    run.stallMs = stalls.LongestMs();
+    run.finished = proc_.exitStatus() == QProcess::NormalExit;
+    run.status = proc_.exitCode();
+    run.out = proc_.readAllStandardOutput();
+    run.err = proc_.readAllStandardError();
     return run;
 }

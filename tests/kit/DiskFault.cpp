@@ -61,6 +61,11 @@ bool FullFileSystem::Fill() const
     return full;
 }
 
+std::unique_ptr<FullFileSystem> FullFileSystemFor(const QString &fault)
+{
+    return fault == QLatin1String("full") ? std::make_unique<FullFileSystem>() : nullptr;
+}
+
 FileSizeLimit::FileSizeLimit(long bytes)
 {
     if (::getrlimit(RLIMIT_FSIZE, &old_) != 0)

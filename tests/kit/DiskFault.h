@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
 #include <sys/resource.h>
 
 // The disk faults a user meets, made real for a test.
@@ -28,6 +29,9 @@ private:
     int oldNamespace_ = -1;
     bool mounted_ = false;
 };
+
+// A full file system for a table row whose fault is "full"; nothing for any other row.
+std::unique_ptr<FullFileSystem> FullFileSystemFor(const QString &fault);
 
 // A file-size limit (RLIMIT_FSIZE) for this process, as a quota puts on a writer, with
 // SIGXFSZ ignored so that a write past it fails with "File too large" instead of ending

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fs.h>
@@ -52,18 +54,35 @@ NoPermissionOverride::~NoPermissionOverride()
 
 ReadOnlyFile::ReadOnlyFile(const QString &path) : path_(path)
 {
-    if (::geteuid() == 0)
-        ok_ = immutable_ = SetImmutable(true);
-    else
-        ok_ = ::chmod(QFile::encodeName(path).constData(), 0444) == 0;
+    const bool root = ::geteuid() == 0;
+    if (root && SetImmutable(true)) {
+        ok_ = immutable_ = true;
+        return;
+    }
+    struct stat st;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0 || ::chmod(name.constData(), 0444) != 0)
+        return;
+    oldMode_ = st.st_mode & 07777;
+    ok_ = true;
+    if (root) {
+        noOverride_.emplace();
+        ok_ = noOverride_->Ok();
+    }
 }
 
 ReadOnlyFile::~ReadOnlyFile()
 {
+    noOverride_.reset();
     if (immutable_)
         SetImmutable(false);
-    else if (ok_)
-        ::chmod(QFile::encodeName(path_).constData(), 0644);
+    else if (oldMode_ != 0)
+        ::chmod(QFile::encodeName(path_).constData(), oldMode_);
+}
+
+QString ReadOnlyFile::Reason() const
+{
+    return QString::fromLocal8Bit(std::strerror(immutable_ ? EPERM : EACCES));
 }
 
 bool ReadOnlyFile::SetImmutable(bool on) const

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 // Root passes permission bits by its capabilities. These make a refusal real for the
 // lifetime of the object, for root as for an ordinary user. The capability change holds
@@ -22,9 +23,10 @@ private:
     bool dropped_ = false;
 };
 
-// Makes an existing file read-only: the immutable attribute for root, which nothing
-// overrides (it needs CAP_LINUX_IMMUTABLE and a file system that has it, such as ext4),
-// mode 0444 for an ordinary user. Writable again on destruction.
+// Makes an existing file read-only, for root as for an ordinary user: for root the
+// immutable attribute, which nothing overrides, where the file system has it (ext4 does;
+// it needs CAP_LINUX_IMMUTABLE), otherwise mode 0444 with the permission override taken
+// away; mode 0444 for an ordinary user. Writable again on destruction.
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const QString &path);
@@ -33,6 +35,9 @@ public:
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
     bool Ok() const { return ok_; }
+    // The system's reason a write to the file meets: "Operation not permitted" for an
+    // immutable file, "Permission denied" otherwise.
+    QString Reason() const;
 
 private:
     bool SetImmutable(bool on) const;
@@ -40,6 +45,8 @@ private:
     QString path_;
     bool ok_ = false;
     bool immutable_ = false;
+    unsigned oldMode_ = 0;
+    std::optional<NoPermissionOverride> noOverride_;
 };
 
 // Gives a file or folder these mode bits and puts the old ones back on destruction.

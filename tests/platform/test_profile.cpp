@@ -8,7 +8,7 @@ using platform::ProfileInt;
 using platform::ProfileValue;
 using platform::ProfileWithValue;
 
-class ProfileTest : public QObject {
+class TestProfile : public QObject {
     Q_OBJECT
 private slots:
     void lookup_data();
@@ -19,7 +19,7 @@ private slots:
     void integers();
 };
 
-void ProfileTest::lookup_data()
+void TestProfile::lookup_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("found");
@@ -37,7 +37,7 @@ void ProfileTest::lookup_data()
     QTest::newRow("empty value") << QByteArray("[Download]\nCom Port=\n") << true << QByteArray("");
 }
 
-void ProfileTest::lookup()
+void TestProfile::lookup()
 {
     QFETCH(QByteArray, text);
     QFETCH(bool, found);
@@ -48,7 +48,7 @@ void ProfileTest::lookup()
         QCOMPARE(*actual, value);
 }
 
-void ProfileTest::write_data()
+void TestProfile::write_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
@@ -69,14 +69,14 @@ void ProfileTest::write_data()
         << QByteArray("[download]\n  COM PORT = 5  \n") << QByteArray("[download]\nCom Port=5\n");
 }
 
-void ProfileTest::write()
+void TestProfile::write()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
     QCOMPARE(ProfileWithValue(before, "Download", "Com Port", "5"), after);
 }
 
-void ProfileTest::integers_data()
+void TestProfile::integers_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<qlonglong>("value");
@@ -92,12 +92,12 @@ void ProfileTest::integers_data()
     QTest::newRow("huge saturates") << QByteArray("99999999999999999999999999") << 9223372036854775790LL;
 }
 
-void ProfileTest::integers()
+void TestProfile::integers()
 {
     QFETCH(QByteArray, text);
     QFETCH(qlonglong, value);
     QCOMPARE(qlonglong(ProfileInt(text)), value);
 }
 
-QTEST_GUILESS_MAIN(ProfileTest)
+QTEST_GUILESS_MAIN(TestProfile)
 #include "test_profile.moc"

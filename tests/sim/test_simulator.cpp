@@ -2,6 +2,7 @@
 // disk that refuses the map.
 #include "document/MapFile.h"
 #include "kit/DiskFault.h"
+#include "kit/Files.h"
 #include "platform/PseudoTerminal.h"
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
@@ -15,12 +16,6 @@
 using namespace modCVDMXMap;
 
 namespace {
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Runs the simulator with words that make it stop before serving.
 QProcess *Refused(QProcess &proc, const QStringList &args)
@@ -108,11 +103,8 @@ void TestSimulator::saveThatFailsLeavesTheOldFile()
     QFETCH(QString, fault);
     QFETCH(QString, reason);
     TempHome home;
-    std::optional<FullFileSystem> disk;
-    if (fault == "full") {
-        disk.emplace();
-        QVERIFY(disk->Ok());
-    }
+    const std::unique_ptr<FullFileSystem> disk = FullFileSystemFor(fault);
+    QVERIFY(!disk || disk->Ok());
     const QString path = (disk ? disk->Path() : home.Path()) + QStringLiteral("/received.CVX");
     MapTable old;
     old.fill(7);

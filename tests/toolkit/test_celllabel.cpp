@@ -7,7 +7,7 @@
 
 using toolkit::CellLabel;
 
-class CellLabelTest : public QObject {
+class TestCellLabel : public QObject {
     Q_OBJECT
 private slots:
     void isAStaticTextNamedByItsCaption();
@@ -43,7 +43,7 @@ struct Window {
 
 } // namespace
 
-void CellLabelTest::isAStaticTextNamedByItsCaption()
+void TestCellLabel::isAStaticTextNamedByItsCaption()
 {
     Window w;
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w.cell);
@@ -64,7 +64,7 @@ void CellLabelTest::isAStaticTextNamedByItsCaption()
     QCOMPARE(children[0].role, QAccessible::StaticText);
 }
 
-void CellLabelTest::followsItsCellOnScreenAndInVisibility()
+void TestCellLabel::followsItsCellOnScreenAndInVisibility()
 {
     Window w;
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w.cell);
@@ -78,7 +78,7 @@ void CellLabelTest::followsItsCellOnScreenAndInVisibility()
     QVERIFY(!iface->state().invisible);
 }
 
-void CellLabelTest::copiesAreReadableToo()
+void TestCellLabel::copiesAreReadableToo()
 {
     Window w;
     CellLabel *copy = w.cell->Copy();
@@ -94,7 +94,7 @@ void CellLabelTest::copiesAreReadableToo()
 
 // One name-changed event per change of text, carrying the new text; none when the
 // text stays, and none from a cell whose text did not change.
-void CellLabelTest::captionChangeIsAnnounced()
+void TestCellLabel::captionChangeIsAnnounced()
 {
     Window w;
     CellLabel *other = w.cell->Copy();
@@ -120,7 +120,7 @@ void CellLabelTest::captionChangeIsAnnounced()
     QCOMPARE(on.Events(QAccessible::NameChanged).size(), 0);
 }
 
-void CellLabelTest::doubleClickIsOneMouseDownAndOneClick_data()
+void TestCellLabel::doubleClickIsOneMouseDownAndOneClick_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("modifiers");
@@ -133,7 +133,7 @@ void CellLabelTest::doubleClickIsOneMouseDownAndOneClick_data()
 
 // A double click through the window, as the mouse makes it: press, release, then the
 // second press, which Qt delivers as a double click, and its release.
-void CellLabelTest::doubleClickIsOneMouseDownAndOneClick()
+void TestCellLabel::doubleClickIsOneMouseDownAndOneClick()
 {
     QFETCH(int, button);
     QFETCH(int, modifiers);
@@ -151,7 +151,7 @@ void CellLabelTest::doubleClickIsOneMouseDownAndOneClick()
 
 // Qt makes a double click of two presses a few pixels apart; when the first went to the
 // neighbouring cell, the second is this cell's own first press.
-void CellLabelTest::doubleClickWhoseFirstPressWentElsewhereIsAPress()
+void TestCellLabel::doubleClickWhoseFirstPressWentElsewhereIsAPress()
 {
     Window w;
     CellLabel *neighbour = w.cell->Copy();
@@ -167,7 +167,7 @@ void CellLabelTest::doubleClickWhoseFirstPressWentElsewhereIsAPress()
     QCOMPARE(w.events, QStringList({"down 1 0", "click"}));
 }
 
-void CellLabelTest::pressesApartAreEachAMouseDownAndAClick()
+void TestCellLabel::pressesApartAreEachAMouseDownAndAClick()
 {
     Window w;
     for (int i = 0; i < 3; ++i)
@@ -180,5 +180,5 @@ void CellLabelTest::pressesApartAreEachAMouseDownAndAClick()
     QCOMPARE(w.events, QStringList({"down 1 0"}));
 }
 
-QTEST_MAIN(CellLabelTest)
+QTEST_MAIN(TestCellLabel)
 #include "test_celllabel.moc"

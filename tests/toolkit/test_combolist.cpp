@@ -10,7 +10,7 @@
 
 using toolkit::ComboList;
 
-class ComboListTest : public QObject {
+class TestComboList : public QObject {
     Q_OBJECT
 private slots:
     void handlerRunsOnlyOnChanges();
@@ -47,7 +47,7 @@ struct ListWindow {
 
 } // namespace
 
-void ComboListTest::handlerRunsOnlyOnChanges()
+void TestComboList::handlerRunsOnlyOnChanges()
 {
     ComboList list;
     QList<int> seen;
@@ -73,7 +73,7 @@ void ComboListTest::handlerRunsOnlyOnChanges()
     QCOMPARE(list.List(0), QStringLiteral("x"));
 }
 
-void ComboListTest::handlerRunsNestedInsideTheAssignment()
+void TestComboList::handlerRunsNestedInsideTheAssignment()
 {
     ComboList list;
     for (const char *t : {"a", "b"})
@@ -86,7 +86,7 @@ void ComboListTest::handlerRunsNestedInsideTheAssignment()
     QCOMPARE(order, QStringList({"before", "handler", "after"}));
 }
 
-void ComboListTest::userPickRunsTheHandler()
+void TestComboList::userPickRunsTheHandler()
 {
     ComboList list;
     for (const char *t : {"a", "b", "c"})
@@ -103,7 +103,7 @@ void ComboListTest::userPickRunsTheHandler()
 }
 
 // Scrolling past a list changes nothing: not its entry, not the focus, no handler.
-void ComboListTest::wheelLeavesAListWithoutFocusAlone()
+void TestComboList::wheelLeavesAListWithoutFocusAlone()
 {
     ListWindow w;
     QVERIFY(w.button->hasFocus());
@@ -116,7 +116,7 @@ void ComboListTest::wheelLeavesAListWithoutFocusAlone()
     QVERIFY(!w.list->hasFocus());
 }
 
-void ComboListTest::wheelStepsTheListThatHasTheFocus_data()
+void TestComboList::wheelStepsTheListThatHasTheFocus_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("tab") << "tab";
@@ -124,7 +124,7 @@ void ComboListTest::wheelStepsTheListThatHasTheFocus_data()
 }
 
 // A list that has the focus, by Tab or by a click, steps one entry per notch.
-void ComboListTest::wheelStepsTheListThatHasTheFocus()
+void TestComboList::wheelStepsTheListThatHasTheFocus()
 {
     QFETCH(QString, how);
     ListWindow w;
@@ -146,5 +146,5 @@ void ComboListTest::wheelStepsTheListThatHasTheFocus()
     QCOMPARE(w.runs, runsBefore + 2);
 }
 
-QTEST_MAIN(ComboListTest)
+QTEST_MAIN(TestComboList)
 #include "test_combolist.moc"

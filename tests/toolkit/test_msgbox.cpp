@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-class MsgBoxTest : public QObject {
+class TestMsgBox : public QObject {
     Q_OBJECT
 private slots:
     void textIsShownLetterForLetter_data();
@@ -14,7 +14,7 @@ private slots:
     void yesNoAnswers();
 };
 
-void MsgBoxTest::textIsShownLetterForLetter_data()
+void TestMsgBox::textIsShownLetterForLetter_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("bold markup") << "<b>1.01</b>";
@@ -25,7 +25,7 @@ void MsgBoxTest::textIsShownLetterForLetter_data()
 
 // Qt would take a text with tags or entities for rich text and render it; the box keeps
 // the text, in a label that shows it as plain text.
-void MsgBoxTest::textIsShownLetterForLetter()
+void TestMsgBox::textIsShownLetterForLetter()
 {
     QFETCH(QString, text);
     MessageBoxWatch watch(QMessageBox::Ok);
@@ -41,7 +41,7 @@ void MsgBoxTest::textIsShownLetterForLetter()
     QCOMPARE(watch.Box().buttons, QStringList({"OK"}));
 }
 
-void MsgBoxTest::yesNoAnswers_data()
+void TestMsgBox::yesNoAnswers_data()
 {
     QTest::addColumn<int>("press");
     QTest::addColumn<int>("answer");
@@ -50,7 +50,7 @@ void MsgBoxTest::yesNoAnswers_data()
     QTest::newRow("title bar") << int(QMessageBox::NoButton) << int(toolkit::vbNo);
 }
 
-void MsgBoxTest::yesNoAnswers()
+void TestMsgBox::yesNoAnswers()
 {
     QFETCH(int, press);
     QFETCH(int, answer);
@@ -64,5 +64,5 @@ void MsgBoxTest::yesNoAnswers()
     QCOMPARE(watch.Box().buttons.size(), 2);
 }
 
-QTEST_MAIN(MsgBoxTest)
+QTEST_MAIN(TestMsgBox)
 #include "test_msgbox.moc"
