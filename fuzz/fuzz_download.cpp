@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static TempHome home;
+    static TempHome home(ScratchParent());
     Require(QDir().mkpath(home.WorkFolder()), "cannot create the working folder");
     gApp = new QApplication(*argc, *argv);
     toolkit::SetMsgBoxResponder([](const QString &text, int buttons, const QString &title) {

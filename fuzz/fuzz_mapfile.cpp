@@ -52,7 +52,7 @@ MapTable Sentinel()
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static TempHome home;
+    static TempHome home(ScratchParent());
     gPath = home.Path() + QStringLiteral("/fuzz.CVX");
     return 0;
 }

@@ -25,7 +25,7 @@ QByteArray ReadSettingsFile()
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static TempHome home;
+    static TempHome home(ScratchParent());
     Require(QDir().mkpath(home.WorkFolder()), "cannot create the working folder");
     return 0;
 }
