@@ -5,20 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include "kit/Maps.h"
+
 #include <QtTest>
 
 using namespace modCVDMXMap;
 
 namespace {
-
-MapTable Empty(int16_t address = 0, int16_t range = 0)
-{
-    MapTable map;
-    map.fill(kNoOutput);
-    map[kDevAddEntry] = address;
-    map[kDevRangeEntry] = range;
-    return map;
-}
 
 QByteArray Rows(const QStringList &rows)
 {
@@ -42,7 +35,7 @@ private slots:
 
 void TestMapCsv::rowsWritten()
 {
-    MapTable map = Empty(2, 3);
+    MapTable map = EmptyMap(2, 3);
     map[0] = 0;
     map[1] = 300;
     map[511] = 55;
@@ -68,12 +61,12 @@ void TestMapCsv::roundTrip_data()
         QCOMPARE(content.error.kind, MapFileError::None);
         QTest::newRow(qPrintable(name)) << content.map;
     }
-    MapTable odd = Empty(15, 15);
+    MapTable odd = EmptyMap(15, 15);
     const int16_t kept[] = {-32768, -1, 64, 100, 254, 256, 32767, 0, 3, 63};
     for (int c = 0; c < kChannels; ++c)
         odd[c] = kept[c % 10];
     QTest::newRow("kept out-of-range entries at address 10") << odd;
-    MapTable full = Empty(0, 7);
+    MapTable full = EmptyMap(0, 7);
     for (int c = 0; c < kChannels; ++c)
         full[c] = int16_t(c % 64);
     QTest::newRow("every output, eight times") << full;
@@ -103,7 +96,7 @@ void TestMapCsv::whatASpreadsheetSaves()
                              "D:10.4,,3,59\r\n";
     const CsvMap read = MapFromCsv(bytes);
     QVERIFY2(!read.error, read.error ? qPrintable(read.error->Text()) : "");
-    MapTable expected = Empty(1, 5);
+    MapTable expected = EmptyMap(1, 5);
     expected[16] = 9;
     expected[0] = 0;
     expected[2] = 59;

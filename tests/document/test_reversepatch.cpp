@@ -3,21 +3,13 @@
 #include "document/MapCheck.h"
 #include "document/ReversePatch.h"
 
+#include "kit/Maps.h"
+
 #include <QtTest>
 
 using namespace modCVDMXMap;
 
 namespace {
-
-// No output anywhere, at the given device address and range.
-MapTable Empty(int16_t address = 0, int16_t range = 0)
-{
-    MapTable map;
-    map.fill(kNoOutput);
-    map[kDevAddEntry] = address;
-    map[kDevRangeEntry] = range;
-    return map;
-}
 
 // "D:03.1=5,9-10" for every output with channels, in order.
 QString Driven(const std::vector<OutputDrive> &outputs)
@@ -84,7 +76,7 @@ void TestReversePatch::outputsAtEachAddress()
     QFETCH(int, count);
     QFETCH(QString, first);
     QFETCH(QString, last);
-    const std::vector<OutputDrive> outputs = ReversePatch(Empty(int16_t(address)));
+    const std::vector<OutputDrive> outputs = ReversePatch(EmptyMap(int16_t(address)));
     QCOMPARE(int(outputs.size()), count);
     for (size_t i = 0; i < outputs.size(); ++i) {
         QCOMPARE(outputs[i].entry, int16_t(i));
@@ -98,7 +90,7 @@ void TestReversePatch::outputsAtEachAddress()
 
 void TestReversePatch::channelsOfEachOutput()
 {
-    MapTable map = Empty(2);
+    MapTable map = EmptyMap(2);
     for (int c = 64; c < 72; ++c)
         map[c] = 20; // channels 65..72 on one output
     map[100] = 20;
@@ -118,14 +110,14 @@ void TestReversePatch::checkFindings_data()
 {
     QTest::addColumn<MapTable>("map");
     QTest::addColumn<QStringList>("findings");
-    QTest::newRow("the reset map") << Empty() << QStringList();
+    QTest::newRow("the reset map") << EmptyMap() << QStringList();
 
-    MapTable clean = Empty(3, 9);
+    MapTable clean = EmptyMap(3, 9);
     for (int c = 0; c < 52; ++c)
         clean[c] = int16_t(c);
     QTest::newRow("every output at address 04 once") << clean << QStringList();
 
-    MapTable shared = Empty();
+    MapTable shared = EmptyMap();
     shared[4] = 9;
     shared[8] = 9;
     shared[9] = 9;
@@ -133,14 +125,14 @@ void TestReversePatch::checkFindings_data()
     QTest::newRow("one output, three channels")
         << shared << QStringList{"D:03.2 is driven by 3 channels: 5, 9-10"};
 
-    MapTable past = Empty(14);
+    MapTable past = EmptyMap(14);
     past[16] = 7;
     past[17] = 8;
     QTest::newRow("outputs past device 16")
         << past
         << QStringList{"channel 018 holds entry 8, an output past device 16 at Device Address: 0F: it shows as - - -"};
 
-    MapTable odd = Empty();
+    MapTable odd = EmptyMap();
     odd[0] = 64;
     odd[1] = -1;
     odd[2] = 254;
@@ -151,7 +143,7 @@ void TestReversePatch::checkFindings_data()
                        "channel 003 holds 254, neither an output (0..63) nor none (255): kept in the file, shown as - - -"};
 
     QTest::newRow("device entries outside the lists")
-        << Empty(16, -3)
+        << EmptyMap(16, -3)
         << QStringList{"device address entry 16 is outside the list (0..15)",
                        "device range entry -3 is outside the list (0..15)"};
 }

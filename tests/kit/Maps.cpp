@@ -12,9 +12,14 @@ MapTable MapOf(int16_t (*entry)(int i), int16_t devAdd, int16_t devRange)
     return map;
 }
 
+MapTable EmptyMap(int16_t devAdd, int16_t devRange)
+{
+    return MapOf([](int) { return modCVDMXMap::kNoOutput; }, devAdd, devRange);
+}
+
 MapTable ResetMap()
 {
-    return MapOf([](int) { return modCVDMXMap::kNoOutput; });
+    return EmptyMap();
 }
 
 MapTable DiskMap()

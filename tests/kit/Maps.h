@@ -8,7 +8,9 @@ using modCVDMXMap::MapTable;
 
 // Channel i (from 0) holds entry(i); the device address and range entries as given.
 MapTable MapOf(int16_t (*entry)(int i), int16_t devAdd = 0, int16_t devRange = 0);
-// The map of a fresh controller and of File New: no channel has an output.
+// No channel has an output; the device address and range entries as given.
+MapTable EmptyMap(int16_t devAdd = 0, int16_t devRange = 0);
+// The map of a fresh controller and of File New.
 MapTable ResetMap();
 // The map file the editor's tests open: channel 1 on output offset 5, address 3, range 7.
 MapTable DiskMap();
