@@ -39,9 +39,12 @@ QStaticText SharedCaption(CaptionCache *cache, const QString &text, const QFont 
 
 } // namespace
 
+// Though it paints every pixel, a label is not marked opaque: Qt would cut each of the
+// grid's 1024 labels out of the region left to paint beneath its siblings, a cost that
+// grows with the square of their number, and the first paint of the window would spend
+// most of its time there.
 CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
     cache_ = CacheFor(font());
     InstallAccessibleCells();
 }
