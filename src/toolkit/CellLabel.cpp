@@ -4,45 +4,18 @@
 
 #include <QAccessible>
 #include <QGuiApplication>
-#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleHints>
 
 namespace toolkit {
 
-namespace {
-
-// Laid-out captions, shared by every cell with the same font and text. The grid shows
-// few distinct texts (channel numbers, some seventy output names), each laid out once.
-using CaptionCache = QHash<QString, QStaticText>;
-
-CaptionCache *CacheFor(const QFont &font)
-{
-    static QHash<QString, CaptionCache> caches;
-    return &caches[font.key()];
-}
-
-QStaticText SharedCaption(CaptionCache *cache, const QString &text, const QFont &font)
-{
-    auto it = cache->constFind(text);
-    if (it != cache->constEnd())
-        return *it;
-    QStaticText caption(text);
-    caption.setTextFormat(Qt::PlainText);
-    caption.setPerformanceHint(QStaticText::AggressiveCaching);
-    caption.prepare(QTransform(), font);
-    if (cache->size() > 4096)
-        cache->clear();
-    return *cache->insert(text, caption);
-}
-
-} // namespace
-
+// Though it paints every pixel, a label is not marked opaque: Qt would cut each of the
+// grid's 1024 labels out of the region left to paint beneath its siblings, a cost that
+// grows with the square of their number, and the first paint of the window would spend
+// most of its time there.
 CellLabel::CellLabel(QWidget *parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    cache_ = CacheFor(font());
     InstallAccessibleCells();
 }
 
@@ -67,9 +40,10 @@ void CellLabel::SetBackColor(const QColor &color)
 
 void CellLabel::SetCaption(const QString &text)
 {
-    if (text == caption_.text())
+    if (text == text_)
         return;
-    caption_ = SharedCaption(cache_, text, font());
+    text_ = text;
+    laidOut_ = false;
     update();
     // A screen reader that follows the grid hears the new text. Nothing is built while no
     // assistive tool listens: a refresh sets 512 captions.
@@ -88,10 +62,22 @@ void CellLabel::setAlignment(Qt::Alignment alignment)
 void CellLabel::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
-        cache_ = CacheFor(font());
-        caption_ = SharedCaption(cache_, caption_.text(), font());
+        captionFont_ = nullptr;
+        laidOut_ = false;
     }
     QWidget::changeEvent(event);
+}
+
+// Laid out when first painted, in the font it is painted in.
+const CaptionLayout &CellLabel::Layout()
+{
+    if (!laidOut_) {
+        if (!captionFont_)
+            captionFont_ = CaptionFont::For(font());
+        layout_ = captionFont_->Layout(text_);
+        laidOut_ = true;
+    }
+    return layout_;
 }
 
 void CellLabel::paintEvent(QPaintEvent *)
@@ -100,13 +86,14 @@ void CellLabel::paintEvent(QPaintEvent *)
     p.fillRect(rect(), back_);
     p.setPen(palette().color(QPalette::WindowText));
     p.setFont(font());
-    const QSizeF size = caption_.size();
+    const CaptionLayout &caption = Layout();
+    const QSizeF size = caption.Size();
     qreal x = 0;
     if (alignment_ & Qt::AlignHCenter)
         x = (width() - size.width()) / 2;
     else if (alignment_ & Qt::AlignRight)
         x = width() - size.width();
-    p.drawStaticText(QPointF(x, (height() - size.height()) / 2), caption_);
+    caption.Draw(p, QPointF(x, (height() - size.height()) / 2));
 }
 
 int ShiftMask(Qt::KeyboardModifiers modifiers)

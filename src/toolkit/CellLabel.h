@@ -1,7 +1,7 @@
 #pragma once
+#include "toolkit/CaptionLayout.h"
+
 #include <QColor>
-#include <QHash>
-#include <QStaticText>
 #include <QWidget>
 #include <functional>
 
@@ -12,9 +12,9 @@ namespace toolkit {
 // and a click event (left button pressed and released over the label). The second press
 // of a double click is neither a mouse-down nor, with its release, a click.
 // Assistive tools see it as a static text named by its caption, and hear each change.
-// It draws its one line of text itself, from a cached layout: the grid changes and
-// repaints 512 of these at a time, and QLabel's general text handling costs several
-// times more per caption.
+// It draws its one line of text itself, from a shared layout (CaptionLayout.h) made when
+// it is first painted: the grid changes and repaints 512 of these at a time, and QLabel's
+// general text handling costs several times more per caption.
 class CellLabel : public QWidget {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
     void SetBackColor(const QColor &color);
     QColor BackColor() const { return back_; }
     void SetCaption(const QString &text);
-    QString text() const { return caption_.text(); }
+    QString text() const { return text_; }
     void setText(const QString &text) { SetCaption(text); }
     void setAlignment(Qt::Alignment alignment);
     Qt::Alignment alignment() const { return alignment_; }
@@ -42,9 +42,13 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    const CaptionLayout &Layout();
+
     QColor back_;
-    QStaticText caption_;
-    QHash<QString, QStaticText> *cache_ = nullptr;
+    QString text_;
+    CaptionLayout layout_;
+    bool laidOut_ = false;               // layout_ shows text_ in the current font
+    CaptionFont *captionFont_ = nullptr; // the layouts of the current font
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
     Qt::MouseButton lastPressButton_ = Qt::NoButton;
     quint64 lastPressTime_ = 0;

@@ -1,0 +1,182 @@
+#include "toolkit/CaptionLayout.h"
+
+#include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <list>
+#include <string_view>
+
+namespace toolkit {
+
+namespace {
+
+// The characters of channel numbers.
+constexpr char kTableChars[] = "0123456789";
+constexpr int kTableSize = sizeof(kTableChars) - 1;
+
+} // namespace
+
+// The glyphs of the table characters in one font, and where they stand.
+struct GlyphTable {
+    QRawFont font;
+    qreal ascent = 0;
+    qreal height = 0;
+    std::array<int, 128> slot{}; // place of a character in kTableChars, or -1
+    std::array<quint32, kTableSize> glyph{};
+    std::array<qreal, kTableSize> advance{};
+    // From the origin of a character's glyph to that of the next: its advance with the
+    // pair's kerning.
+    std::array<std::array<qreal, kTableSize>, kTableSize> step{};
+};
+
+namespace {
+
+// The width Qt's text layout gives one line of text.
+qreal LineWidth(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    return layout.lineAt(0).naturalTextWidth();
+}
+
+// Lays out every ordered pair of table characters in one line, and reads the glyphs and
+// distances from it, and each character's advance from a line of its own. The layout must
+// show each character as its own glyph on one baseline, and distances that depend on
+// nothing but the pair: the pairs that meet across two neighbouring pairs ("01" "23" meet
+// as "12") are checked against the table. Null when it does not.
+std::unique_ptr<GlyphTable> ReadTable(const QFont &font)
+{
+    QString pairs;
+    for (char a : std::string_view(kTableChars, kTableSize)) {
+        for (char b : std::string_view(kTableChars, kTableSize))
+            pairs += QLatin1Char(a) + QString(QLatin1Char(b));
+    }
+    QTextLayout layout(pairs, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLeadingIncluded(true);
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (runs.size() != 1)
+        return nullptr;
+    const QList<quint32> glyphs = runs[0].glyphIndexes();
+    const QList<QPointF> at = runs[0].positions();
+    if (glyphs.size() != pairs.size() || at.size() != pairs.size())
+        return nullptr;
+
+    auto table = std::make_unique<GlyphTable>();
+    table->font = runs[0].rawFont();
+    table->slot.fill(-1);
+    const QList<quint32> own = table->font.glyphIndexesForString(QString::fromLatin1(kTableChars, kTableSize));
+    if (own.size() != kTableSize)
+        return nullptr;
+    for (int c = 0; c < kTableSize; ++c) {
+        table->slot[uchar(kTableChars[c])] = c;
+        table->glyph[c] = own[c];
+        table->advance[c] = LineWidth(QString(QLatin1Char(kTableChars[c])), font);
+    }
+    table->ascent = line.ascent();
+    table->height = std::ceil(line.height());
+    auto slotAt = [&](int i) { return table->slot[pairs[i].unicode()]; };
+    for (int i = 0; i < pairs.size(); ++i) {
+        if (glyphs[i] != own[slotAt(i)] || at[i].y() != at[0].y())
+            return nullptr;
+        if (i % 2 == 1)
+            table->step[slotAt(i - 1)][slotAt(i)] = at[i].x() - at[i - 1].x();
+    }
+    for (int i = 2; i < pairs.size(); i += 2) {
+        if (at[i].x() - at[i - 1].x() != table->step[slotAt(i - 1)][slotAt(i)])
+            return nullptr;
+    }
+    if (at[0].x() != 0 || at[0].y() != table->ascent
+        || at.last().x() + table->advance[slotAt(pairs.size() - 1)] != line.naturalTextWidth())
+        return nullptr;
+    return table;
+}
+
+} // namespace
+
+void CaptionLayout::Draw(QPainter &painter, const QPointF &topLeft) const
+{
+    if (fromTable_)
+        painter.drawGlyphRun(topLeft, glyphs_);
+    else
+        painter.drawStaticText(topLeft, fallback_);
+}
+
+CaptionFont *CaptionFont::For(const QFont &font)
+{
+    // Fonts compare cheaply; their keys are built as text.
+    static std::list<std::unique_ptr<CaptionFont>> fonts;
+    for (const auto &f : fonts) {
+        if (f->font_ == font)
+            return f.get();
+    }
+    return fonts.emplace_back(new CaptionFont(font)).get();
+}
+
+CaptionFont::CaptionFont(const QFont &font) : font_(font) {}
+
+CaptionFont::~CaptionFont() = default;
+
+CaptionLayout CaptionFont::Layout(const QString &text)
+{
+    auto it = layouts_.constFind(text);
+    if (it != layouts_.constEnd())
+        return *it;
+    CaptionLayout layout;
+    layout.text_ = text;
+    if (!FromTable(text, layout)) {
+        layout.fallback_ = QStaticText(text);
+        layout.fallback_.setTextFormat(Qt::PlainText);
+        layout.fallback_.setPerformanceHint(QStaticText::AggressiveCaching);
+        layout.fallback_.prepare(QTransform(), font_);
+        layout.size_ = layout.fallback_.size();
+    }
+    if (layouts_.size() > 4096)
+        layouts_.clear();
+    return *layouts_.insert(text, layout);
+}
+
+bool CaptionFont::FromTable(const QString &text, CaptionLayout &layout)
+{
+    const std::string_view tableChars(kTableChars, kTableSize);
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [&](QChar ch) {
+            return ch.unicode() < 128 && tableChars.find(char(ch.unicode())) != std::string_view::npos;
+        }))
+        return false;
+    if (!tableRead_) {
+        table_ = ReadTable(font_);
+        tableRead_ = true;
+    }
+    if (!table_)
+        return false;
+    QList<quint32> glyphs(text.size());
+    QList<QPointF> at(text.size());
+    qreal x = 0;
+    int previous = -1;
+    for (int i = 0; i < text.size(); ++i) {
+        const int c = table_->slot[text[i].unicode()];
+        if (previous >= 0)
+            x += table_->step[previous][c];
+        glyphs[i] = table_->glyph[c];
+        at[i] = QPointF(x, table_->ascent);
+        previous = c;
+    }
+    layout.glyphs_.setRawFont(table_->font);
+    layout.glyphs_.setGlyphIndexes(glyphs);
+    layout.glyphs_.setPositions(at);
+    layout.size_ = QSizeF(x + table_->advance[previous], table_->height);
+    layout.fromTable_ = true;
+    return true;
+}
+
+} // namespace toolkit
