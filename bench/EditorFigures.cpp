@@ -160,5 +160,6 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     toolkit::SetMsgBoxResponder({});
     qApp->removeEventFilter(&counter);
     if (counter.paints < 1024)
-        std::fprintf(stderr, "cvdmxmap-bench: only %d paint events seen; the window may not be painting\n", counter.paints);
+        std::fprintf(stderr, "cvdmxmap-bench: only %d paint events seen; the window may not be painting\n",
+                     counter.paints);
 }

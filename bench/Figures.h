@@ -9,13 +9,13 @@
 // moves both alike, then drops out of the judgement.
 struct Figure {
     QString name;
-    QString unit;             // "ms", "%", "MB"
+    QString unit; // "ms", "%", "MB"
     std::vector<double> samples;
-    double goal = 0;          // without a floor, the median must not exceed it
+    double goal = 0; // without a floor, the median must not exceed it
     QString goalText;
-    QString floorName;        // what the floor measures
+    QString floorName; // what the floor measures
     std::vector<double> floor;
-    double ratioGoal = 0;     // with a floor, the median over the floor's must not exceed it
+    double ratioGoal = 0; // with a floor, the median over the floor's must not exceed it
 
     bool HasFloor() const { return ratioGoal > 0; }
     double Ratio() const; // the median over the floor's

@@ -2,8 +2,8 @@
 // simulator on a pseudo-terminal.
 #include "Figures.h"
 
-#include "document/modCVDMXMap.h"
 #include "comm/frmCVDMXMapComm.h"
+#include "document/modCVDMXMap.h"
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
@@ -73,8 +73,8 @@ void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
     frmCVDMXMapComm comm;
     comm.Form_Load();
 
-    Figure wall = AbsoluteFigure(QStringLiteral("Download wall time (simulator answers at once)"),
-                                 QStringLiteral("ms"), kWireMs * 0.05, QStringLiteral("<= 5% of 297 ms"));
+    Figure wall = AbsoluteFigure(QStringLiteral("Download wall time (simulator answers at once)"), QStringLiteral("ms"),
+                                 kWireMs * 0.05, QStringLiteral("<= 5% of 297 ms"));
     Figure ratio = AbsoluteFigure(QStringLiteral("Download overhead over the wire time"), QStringLiteral("%"), 5,
                                   QStringLiteral("<= 5%"));
     Figure used = AbsoluteFigure(QStringLiteral("Download processor time (at once)"), QStringLiteral("ms"),

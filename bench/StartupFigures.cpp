@@ -17,8 +17,8 @@
 namespace {
 
 struct Launch {
-    double ms = 0;       // launch to first complete paint
-    double peakMB = 0;   // the process's peak resident memory then
+    double ms = 0;     // launch to first complete paint
+    double peakMB = 0; // the process's peak resident memory then
     bool accessible = false;
 };
 

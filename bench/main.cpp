@@ -15,19 +15,19 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: cvdmxmap-bench [--reps N] [--download-reps N] [--sim PATH] [--accessibility] [--json]\n"
-    "Measures start-up, presses, refresh, Sequence Values, map file I/O, downloads to the\n"
-    "controller simulator and peak memory; prints median, min and max of each figure\n"
-    "with its goal. Start-up and the click paths are judged by their ratio to a floor\n"
-    "measured in the same run, alternating with them: start-up (launches of the editor's\n"
-    "program, N of them) against a bare window of the same size launched the same way, a\n"
-    "click path against a full repaint of the window with nothing changed.\n"
-    "Runs offscreen in a temporary home folder unless QT_QPA_PLATFORM says otherwise; the\n"
-    "editor's figures then name the platform and whether accessibility was on.\n"
-    "--download-reps 0 leaves the downloads out. --accessibility waits up to 10 s for an\n"
-    "assistive-technology bus to switch Qt's accessibility on (on Linux: the AT-SPI bus and\n"
-    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1) and fails with status 3 if it does not.\n";
+const char kUsage[]
+    = "Usage: cvdmxmap-bench [--reps N] [--download-reps N] [--sim PATH] [--accessibility] [--json]\n"
+      "Measures start-up, presses, refresh, Sequence Values, map file I/O, downloads to the\n"
+      "controller simulator and peak memory; prints median, min and max of each figure\n"
+      "with its goal. Start-up and the click paths are judged by their ratio to a floor\n"
+      "measured in the same run, alternating with them: start-up (launches of the editor's\n"
+      "program, N of them) against a bare window of the same size launched the same way, a\n"
+      "click path against a full repaint of the window with nothing changed.\n"
+      "Runs offscreen in a temporary home folder unless QT_QPA_PLATFORM says otherwise; the\n"
+      "editor's figures then name the platform and whether accessibility was on.\n"
+      "--download-reps 0 leaves the downloads out. --accessibility waits up to 10 s for an\n"
+      "assistive-technology bus to switch Qt's accessibility on (on Linux: the AT-SPI bus and\n"
+      "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1) and fails with status 3 if it does not.\n";
 
 // Lets Qt reach the accessibility bus; true once accessibility is on.
 bool WaitForAccessibility()

@@ -8,12 +8,12 @@
 #include "Check.h"
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
-#include "platform/Profile.h"
-#include "toolkit/MsgBox.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/PtyController.h"
 #include "kit/TempHome.h"
+#include "platform/Profile.h"
+#include "toolkit/MsgBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,8 +42,8 @@ QList<QByteArray> ResetMapCommands()
 {
     QList<QByteArray> commands;
     for (int b = 0; b < 8; ++b)
-        commands << "[01" + QByteArray::number(b * 64, 16).toUpper().rightJustified(4, '0')
-                        + QByteArray(128, 'F') + "]";
+        commands << "[01" + QByteArray::number(b * 64, 16).toUpper().rightJustified(4, '0') + QByteArray(128, 'F')
+                + "]";
     commands << "[03]";
     return commands;
 }

@@ -104,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Require(!bMapChanged, "saving left the changed flag set");
         Require(now == saved, "a save that reported success left other bytes");
     } else {
-        Require(written.kind == MapFileError::CannotSave && !written.reason.isEmpty(), "a failed save was not reported");
+        Require(written.kind == MapFileError::CannotSave && !written.reason.isEmpty(),
+                "a failed save was not reported");
         Require(limit < rlim_t(saved.size()), "a save failed without a limit in its way");
         Require(bMapChanged, "a failed save cleared the changed flag");
         Require(now == bytes, "a failed save changed the file");

@@ -19,8 +19,8 @@ QRect Twips(int left, int top, int width, int height)
     return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
 }
 
-const QString kChecksumFaultText = QStringLiteral(
-    "Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
+const QString kChecksumFaultText
+    = QStringLiteral("Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
 
 } // namespace
 
@@ -36,8 +36,7 @@ frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent, platform::Port *port, platform
       exchange_(comDev, clock ? *clock : ownClock_)
 {
     setWindowTitle(QStringLiteral("Communications"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(297, 97);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(12);
@@ -91,8 +90,7 @@ void frmCVDMXMapComm::Form_Load()
     loaded_ = true;
     const QRect screen = this->screen()->geometry();
     const QSize outer = toolkit::OuterSize(this);
-    move(screen.left() + (screen.width() - outer.width()) / 2,
-         screen.top() + (screen.height() - outer.height()) / 2);
+    move(screen.left() + (screen.width() - outer.width()) / 2, screen.top() + (screen.height() - outer.height()) / 2);
     cboComPort->Clear();
     for (int i = 0; i < platform::ComPort::kCount; ++i)
         cboComPort->AddItem(platform::ComPort::FromIndex(i).Name());
@@ -119,8 +117,8 @@ void frmCVDMXMapComm::cmdDownload_Click()
     EnableControls(false);
     SetBarValue(0);
     SetBarVisible(true);
-    const dmxlink::DownloadResult result =
-        dmxlink::DownloadMap(exchange_, modCVDMXMap::iDmxMap, [this](int b) { SetBarValue(b); });
+    const dmxlink::DownloadResult result
+        = dmxlink::DownloadMap(exchange_, modCVDMXMap::iDmxMap, [this](int b) { SetBarValue(b); });
     if (result == dmxlink::DownloadResult::CommFault) {
         CommFaultReport();
         return;

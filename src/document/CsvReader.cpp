@@ -58,8 +58,8 @@ Parsed Parse(const QByteArray &bytes)
         }
     }
     if (quoted) {
-        parsed.error = ParseError{record.line, int(record.fields.size()) + 1,
-                                  QStringLiteral("a quoted field that never ends")};
+        parsed.error
+            = ParseError{record.line, int(record.fields.size()) + 1, QStringLiteral("a quoted field that never ends")};
         return parsed;
     }
     endRecord();

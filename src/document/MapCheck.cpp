@@ -42,9 +42,11 @@ QStringList CheckMap(const MapTable &map)
             findings << Channel(c) + QStringLiteral(" holds entry %1, an output past device 16 at ").arg(entry)
                     + DeviceAddressText(address) + QStringLiteral(": it shows as - - -");
         else if ((entry < 0 || entry > 63) && entry != kNoOutput)
-            findings << Channel(c) + QStringLiteral(" holds %1, neither an output (0..63) nor none (255): kept in the "
-                                                    "file, shown as - - -")
-                                         .arg(entry);
+            findings << Channel(c)
+                    + QStringLiteral(
+                          " holds %1, neither an output (0..63) nor none (255): kept in the "
+                          "file, shown as - - -")
+                          .arg(entry);
     }
     return findings;
 }

@@ -86,8 +86,7 @@ public:
         }
         const std::optional<int16_t> fromText = textEntry(row.output);
         if (!fromText)
-            return Fail(row.line, columns_.output,
-                        QStringLiteral("\"%1\" is not an output %2").arg(row.output, what));
+            return Fail(row.line, columns_.output, QStringLiteral("\"%1\" is not an output %2").arg(row.output, what));
         return fromText;
     }
 
@@ -198,8 +197,7 @@ CsvMap MapFromCsv(const QByteArray &bytes)
         const bool isAddress = row.index == kDevAddEntry;
         QString (*entryText)(int) = isAddress ? DeviceAddressText : DeviceRangeText;
         const std::optional<int16_t> entry = reader.Judge(
-            row,
-            [&](int16_t e) { return e >= 0 && e < kDeviceListEntries ? entryText(e) : QString(); },
+            row, [&](int16_t e) { return e >= 0 && e < kDeviceListEntries ? entryText(e) : QString(); },
             [&](const QString &text) { return ListIndex(text, entryText); },
             isAddress ? QStringLiteral("in the device address list") : QStringLiteral("in the device range list"));
         if (entry && (*entry < 0 || *entry >= kDeviceListEntries))

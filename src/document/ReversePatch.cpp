@@ -33,8 +33,7 @@ QString ChannelRuns(const std::vector<int> &channels)
         size_t end = i;
         while (end + 1 < channels.size() && channels[end + 1] == channels[end] + 1)
             ++end;
-        runs << (end == i ? QString::number(channels[i])
-                          : QStringLiteral("%1-%2").arg(channels[i]).arg(channels[end]));
+        runs << (end == i ? QString::number(channels[i]) : QStringLiteral("%1-%2").arg(channels[i]).arg(channels[end]));
         i = end + 1;
     }
     return runs.join(QStringLiteral(", "));

@@ -17,8 +17,7 @@ void LoadSettings()
     // check then puts port 1 in its place.
     const int16_t v = (n < -32767 || n > 32767) ? int16_t(0) : int16_t(n);
     iComPort = int16_t(v - 1);
-    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1),
-                                        SettingsFilePath());
+    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1), SettingsFilePath());
 }
 
 void CheckComPort()
@@ -31,8 +30,7 @@ void CheckComPort()
 
 void SaveSettings()
 {
-    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1),
-                                        SettingsFilePath());
+    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1), SettingsFilePath());
 }
 
 } // namespace modCVDMXMap

@@ -24,10 +24,22 @@ void ClearMap()
     bMapChanged = false;
 }
 
-void SetDevAdd(int16_t value) { iDmxMap[kDevAddEntry] = value; }
-int16_t GetDevAdd() { return iDmxMap[kDevAddEntry]; }
-void SetDevRange(int16_t value) { iDmxMap[kDevRangeEntry] = value; }
-int16_t GetDevRange() { return iDmxMap[kDevRangeEntry]; }
+void SetDevAdd(int16_t value)
+{
+    iDmxMap[kDevAddEntry] = value;
+}
+int16_t GetDevAdd()
+{
+    return iDmxMap[kDevAddEntry];
+}
+void SetDevRange(int16_t value)
+{
+    iDmxMap[kDevRangeEntry] = value;
+}
+int16_t GetDevRange()
+{
+    return iDmxMap[kDevRangeEntry];
+}
 
 namespace {
 const char kDigits[] = "0123456789ABCDEF";
@@ -45,7 +57,13 @@ QString Hex2(int16_t value)
     return QString::fromLatin1(text, 2);
 }
 
-QString WorkFolderPath() { return platform::LocalPath(kWorkFolder); }
-QString SettingsFilePath() { return platform::LocalPath(kSettingsFile); }
+QString WorkFolderPath()
+{
+    return platform::LocalPath(kWorkFolder);
+}
+QString SettingsFilePath()
+{
+    return platform::LocalPath(kSettingsFile);
+}
 
 } // namespace modCVDMXMap

@@ -1,13 +1,13 @@
 #include "editor/frmCVDMXMap.h"
 
+#include "comm/frmCVDMXMapComm.h"
 #include "document/DeviceLists.h"
 #include "document/modCVDMXMap.h"
 #include "editor/WindowIcon.h"
-#include "comm/frmCVDMXMapComm.h"
+#include "platform/Folder.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/Caption.h"
 #include "toolkit/FileDialog.h"
-#include "platform/Folder.h"
 #include "toolkit/MsgBox.h"
 #include "toolkit/OuterSize.h"
 #include "toolkit/Palette.h"
@@ -22,7 +22,6 @@ using namespace modCVDMXMap;
 
 namespace {
 
-
 QFont LegendFont()
 {
     QFont font;
@@ -31,8 +30,7 @@ QFont LegendFont()
     return font;
 }
 
-toolkit::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back,
-                            const QRect &geometry)
+toolkit::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back, const QRect &geometry)
 {
     auto *label = new toolkit::CellLabel(parent);
     label->setText(text);
@@ -148,9 +146,8 @@ void frmCVDMXMap::ConnectCells(int i)
 {
     lblDMXChan[i]->onClick = [this, i] { lblDMXChan_Click(i); };
     lblDimChan[i]->onClick = [this, i] { lblDimChan_Click(i); };
-    lblDimChan[i]->onMouseDown = [this, i](int button, int shift, int x, int y) {
-        lblDimChan_MouseDown(i, button, shift, x, y);
-    };
+    lblDimChan[i]->onMouseDown
+        = [this, i](int button, int shift, int x, int y) { lblDimChan_MouseDown(i, button, shift, x, y); };
 }
 
 void frmCVDMXMap::Form_Load()
@@ -159,7 +156,8 @@ void frmCVDMXMap::Form_Load()
     const QRect screenArea = screen()->geometry();
     const int frameWidth = toolkit::OuterSize(this).width();
     const int top = 60 / toolkit::kTwipsPerPixel;
-    const double left = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(frameWidth) * toolkit::kTwipsPerPixel) / 2;
+    const double left
+        = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(frameWidth) * toolkit::kTwipsPerPixel) / 2;
     move(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);
 
     sMainCaption = toolkit::Caption(this);
@@ -168,7 +166,7 @@ void frmCVDMXMap::Form_Load()
         QString reason;
         if (!platform::CreateFolder(WorkFolderPath(), &reason))
             toolkit::MsgBox(QStringLiteral("Unable To Create Folder.\r\n") + WorkFolderPath(), toolkit::vbExclamation,
-                             QStringLiteral("Folder Error"));
+                            QStringLiteral("Folder Error"));
     }
     LoadSettings();
     CheckComPort();
@@ -233,8 +231,7 @@ void frmCVDMXMap::closeEvent(QCloseEvent *event)
 bool frmCVDMXMap::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client) {
-        if (event->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+        if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
             && client->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
             Form_Click();
         else if (event->type() == QEvent::MouseButtonDblClick)

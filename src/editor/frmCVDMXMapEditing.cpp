@@ -63,7 +63,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
     // to count on from.
     if (iDmxMap[first] < 0 || iDmxMap[first] > 63) {
         toolkit::MsgBox(QStringLiteral("First Value Is NONE\r\nCan Not Copy In Sequence?"), toolkit::vbInformation,
-                         QStringLiteral("Copy Error"));
+                        QStringLiteral("Copy Error"));
         return;
     }
     int16_t v = iDmxMap[first];
@@ -72,7 +72,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
         bMapChanged = true;
         if (v == 63 && c != last) {
             toolkit::MsgBox(QStringLiteral("Sequence Past End Of Outputs\r\nCopy Terminated"), toolkit::vbInformation,
-                             QStringLiteral("Copy Error"));
+                            QStringLiteral("Copy Error"));
             ShowScreen();
             return;
         }

@@ -2,10 +2,10 @@
 #include "editor/frmCVDMXMap.h"
 
 #include "document/MapFile.h"
+#include "platform/Paths.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/MsgBox.h"
-#include "platform/Paths.h"
 
 using namespace modCVDMXMap;
 
@@ -14,8 +14,8 @@ namespace {
 const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
 // Ask before replacing a file, no read-only box, only existing folders, and for Open only
 // an existing file: 6150.
-constexpr int kDialogFlags = toolkit::cdlOFNOverwritePrompt | toolkit::cdlOFNHideReadOnly
-    | toolkit::cdlOFNPathMustExist | toolkit::cdlOFNFileMustExist;
+constexpr int kDialogFlags = toolkit::cdlOFNOverwritePrompt | toolkit::cdlOFNHideReadOnly | toolkit::cdlOFNPathMustExist
+    | toolkit::cdlOFNFileMustExist;
 
 QString StartPattern()
 {
@@ -25,7 +25,7 @@ QString StartPattern()
 bool AskDiscard()
 {
     return toolkit::MsgBox(QStringLiteral("Discard Any Changes?"), toolkit::vbYesNo + toolkit::vbQuestion,
-                            QStringLiteral("QRT Corvanta DMX Map"))
+                           QStringLiteral("QRT Corvanta DMX Map"))
         != toolkit::vbNo;
 }
 

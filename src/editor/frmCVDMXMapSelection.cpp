@@ -1,8 +1,8 @@
 // Painting the grid from the map, the output chooser and the multi-select range.
 #include "editor/frmCVDMXMap.h"
 
-#include "document/modCVDMXMap.h"
 #include "document/OutputLabel.h"
+#include "document/modCVDMXMap.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/Caption.h"
 #include "toolkit/Palette.h"
@@ -102,7 +102,19 @@ void frmCVDMXMap::lblDMXChan_Click(int Index)
     ChanSel();
 }
 
-void frmCVDMXMap::Form_Click() { cboDimChan->hide(); }
-void frmCVDMXMap::Form_DblClick() { cboDimChan->hide(); }
-void frmCVDMXMap::Label1_Click() { cboDimChan->hide(); }
-void frmCVDMXMap::lblHeader_Click() { cboDimChan->hide(); }
+void frmCVDMXMap::Form_Click()
+{
+    cboDimChan->hide();
+}
+void frmCVDMXMap::Form_DblClick()
+{
+    cboDimChan->hide();
+}
+void frmCVDMXMap::Label1_Click()
+{
+    cboDimChan->hide();
+}
+void frmCVDMXMap::lblHeader_Click()
+{
+    cboDimChan->hide();
+}

@@ -2,8 +2,7 @@
 
 namespace dmxlink {
 
-DownloadResult DownloadMap(Exchange &exchange, const MapTable &map,
-                           const std::function<void(int block)> &beforeBlock)
+DownloadResult DownloadMap(Exchange &exchange, const MapTable &map, const std::function<void(int block)> &beforeBlock)
 {
     for (int b = 0; b < kBlocks; ++b) {
         beforeBlock(b);

@@ -12,9 +12,9 @@ namespace platform {
 namespace {
 
 struct Line {
-    int start;     // offset of the first byte of the line
-    int end;       // offset just past the line's content, before "\r\n" or "\n"
-    int next;      // offset of the next line
+    int start; // offset of the first byte of the line
+    int end;   // offset just past the line's content, before "\r\n" or "\n"
+    int next;  // offset of the next line
 };
 
 std::vector<Line> SplitLines(const QByteArray &text)
@@ -72,8 +72,7 @@ struct Location {
     int lastInSection = -1;
 };
 
-Location Find(const QByteArray &text, const std::vector<Line> &lines, const QByteArray &section,
-              const QByteArray &key)
+Location Find(const QByteArray &text, const std::vector<Line> &lines, const QByteArray &section, const QByteArray &key)
 {
     Location loc;
     for (int i = 0; i < int(lines.size()); ++i) {
@@ -103,8 +102,7 @@ QByteArray LineEnd(const QByteArray &text)
 
 } // namespace
 
-std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section,
-                                       const QByteArray &key)
+std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section, const QByteArray &key)
 {
     const std::vector<Line> lines = SplitLines(text);
     const Location loc = Find(text, lines, section, key);
@@ -113,8 +111,8 @@ std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray 
     return ParseLine(text, lines[loc.key]).value;
 }
 
-QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
-                            const QByteArray &key, const QByteArray &value)
+QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section, const QByteArray &key,
+                            const QByteArray &value)
 {
     const std::vector<Line> lines = SplitLines(text);
     const Location loc = Find(text, lines, section, key);
@@ -174,8 +172,8 @@ std::optional<QByteArray> ReadAll(const QString &path)
 
 } // namespace
 
-long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
-                               long long defaultValue, const QString &path)
+long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key, long long defaultValue,
+                               const QString &path)
 {
     const std::optional<QByteArray> text = ReadAll(path);
     if (!text)
@@ -186,8 +184,8 @@ long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
     return ProfileInt(*value);
 }
 
-QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key,
-                                   const QByteArray &defaultValue, const QString &path)
+QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &defaultValue,
+                                   const QString &path)
 {
     const std::optional<QByteArray> text = ReadAll(path);
     if (!text)
@@ -210,8 +208,8 @@ bool Rewrite(const QString &path, const std::function<QByteArray(const QByteArra
 
 } // namespace
 
-bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
-                               const QByteArray &value, const QString &path)
+bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &value,
+                               const QString &path)
 {
     return Rewrite(path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); });
 }

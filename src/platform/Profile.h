@@ -11,12 +11,11 @@
 namespace platform {
 
 // The value of key in section, or nothing when the section or key is missing.
-std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section,
-                                       const QByteArray &key);
+std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section, const QByteArray &key);
 
 // text with key in section set to value; adds the key, or the section and the key, when missing.
-QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section,
-                            const QByteArray &key, const QByteArray &value);
+QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section, const QByteArray &key,
+                            const QByteArray &value);
 
 // text without key's line in section; text itself when there is no such key.
 QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, const QByteArray &key);
@@ -25,16 +24,16 @@ QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, 
 // first non-digit; no digits gives 0. Too many digits saturate at the limits of the type.
 long long ProfileInt(const QByteArray &value);
 
-long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
-                               long long defaultValue, const QString &path);
-QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key,
-                                   const QByteArray &defaultValue, const QString &path);
+long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key, long long defaultValue,
+                               const QString &path);
+QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &defaultValue,
+                                   const QString &path);
 // Creates the file, the section and the key as needed. The file then holds either its old
 // bytes or the complete new text, and the read-modify-write is done under a lock on its
 // folder shared by every program that writes it. Returns false when the file cannot be
 // read or written, or is not a regular file (such a file is never written).
-bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key,
-                               const QByteArray &value, const QString &path);
+bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &value,
+                               const QString &path);
 // Removes the key's line, in the same way. A missing file or key is left as it is.
 bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path);
 

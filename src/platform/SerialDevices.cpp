@@ -82,8 +82,9 @@ DeviceState ProbeDevice(const QString &path)
     }
     state.problem = QStringLiteral("no permission");
     if ((st.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP) && !InGroup(st.st_gid))
-        state.problem += QStringLiteral(": the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in "
-                                        "again)")
+        state.problem += QStringLiteral(
+                             ": the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in "
+                             "again)")
                              .arg(GroupName(st.st_gid));
     return state;
 }

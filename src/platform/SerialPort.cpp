@@ -37,8 +37,7 @@ bool ApplyLineSettings(int fd, QString *reason)
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    if (cfsetispeed(&tio, B38400) != 0 || cfsetospeed(&tio, B38400) != 0
-        || tcsetattr(fd, TCSANOW, &tio) != 0) {
+    if (cfsetispeed(&tio, B38400) != 0 || cfsetospeed(&tio, B38400) != 0 || tcsetattr(fd, TCSANOW, &tio) != 0) {
         *reason = Reason("line settings", errno);
         return false;
     }

@@ -133,8 +133,8 @@ void CellLabel::mouseDoubleClickEvent(QMouseEvent *event)
 void CellLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    const bool click = clickPending_ && event->button() == Qt::LeftButton
-        && rect().contains(event->position().toPoint());
+    const bool click
+        = clickPending_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     clickPending_ = false;
     if (click && onClick)
         onClick();

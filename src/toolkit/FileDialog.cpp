@@ -43,8 +43,14 @@ QStringList FileDialog::NameFilters(const QString &filter)
     return filters;
 }
 
-bool FileDialog::ShowOpen() { return Show(false); }
-bool FileDialog::ShowSave() { return Show(true); }
+bool FileDialog::ShowOpen()
+{
+    return Show(false);
+}
+bool FileDialog::ShowSave()
+{
+    return Show(true);
+}
 
 bool FileDialog::Show(bool save)
 {

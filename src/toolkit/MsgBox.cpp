@@ -19,11 +19,16 @@ constexpr int kButtonBits = 0x0F;
 QMessageBox::Icon IconOf(int buttons)
 {
     switch (buttons & kIconBits) {
-    case vbCritical: return QMessageBox::Critical;
-    case vbQuestion: return QMessageBox::Question;
-    case vbExclamation: return QMessageBox::Warning;
-    case vbInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbQuestion:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -40,8 +45,7 @@ int MsgBox(const QString &text, int buttons, const QString &title)
         return Responder()(text, buttons, title);
 
     const bool yesNo = (buttons & kButtonBits) == vbYesNo;
-    QMessageBox box(IconOf(buttons), title, text,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+    QMessageBox box(IconOf(buttons), title, text, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
     // Texts are shown letter for letter: a controller's revision may hold "<" or "&".
     box.setTextFormat(Qt::PlainText);

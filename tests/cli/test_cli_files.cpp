@@ -18,8 +18,8 @@ using namespace modCVDMXMap;
 
 namespace {
 
-const QString kNotValid = QStringLiteral(
-    ": Not A Valid Map File. (shorter than 1028 bytes, or device address or range outside 0..15)\n");
+const QString kNotValid
+    = QStringLiteral(": Not A Valid Map File. (shorter than 1028 bytes, or device address or range outside 0..15)\n");
 
 // Device address 03, range 4; a few outputs, values the editor never makes, the rest none.
 MapTable KnownMap()
@@ -87,10 +87,10 @@ QString TestCliFiles::Put(const QString &name, const MapTable &map)
 void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 {
     const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
-    QStringList expected{"Device Address: 03",  "Device Range: 4 / Switch Setting: 3",
-                         "001  D:03.1",         "002  D:04.2",
-                         "003  - - -",          "004  D:10.4",
-                         "005  - - -",          "006  - - -",
+    QStringList expected{"Device Address: 03", "Device Range: 4 / Switch Setting: 3",
+                         "001  D:03.1",        "002  D:04.2",
+                         "003  - - -",         "004  D:10.4",
+                         "005  - - -",         "006  - - -",
                          "007  - - -"};
     for (int c = 8; c <= 511; ++c)
         expected << QStringLiteral("%1  - - -").arg(c, 3, 10, QLatin1Char('0'));
@@ -106,9 +106,16 @@ void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 void TestCliFiles::showCsvPrintsEntryRows()
 {
     const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
-    QStringList expected{"channel,entry,output", "address,2,Device Address: 03",
-                         "range,3,Device Range: 4 / Switch Setting: 3", "1,0,D:03.1",  "2,5,D:04.2",    "3,255,- - -",
-                         "4,55,D:10.4",          "5,56,- - -", "6,-1,- - -",    "7,300,- - -"};
+    QStringList expected{"channel,entry,output",
+                         "address,2,Device Address: 03",
+                         "range,3,Device Range: 4 / Switch Setting: 3",
+                         "1,0,D:03.1",
+                         "2,5,D:04.2",
+                         "3,255,- - -",
+                         "4,55,D:10.4",
+                         "5,56,- - -",
+                         "6,-1,- - -",
+                         "7,300,- - -"};
     for (int c = 8; c <= 511; ++c)
         expected << QStringLiteral("%1,255,- - -").arg(c);
     expected << "512,7,D:04.4";
@@ -126,8 +133,8 @@ void TestCliFiles::checksumOfKnownMaps_data()
     QTest::addColumn<QByteArray>("checksum");
     QTest::newRow("no assignments") << MapOf([](int) { return int16_t(255); }) << QByteArray("0A1A1879AC56C2A8");
     QTest::newRow("all output 0") << MapOf([](int) { return int16_t(0); }) << QByteArray("E5E2E3BB4E4AF0E9");
-    QTest::newRow("channel 1 only")
-        << MapOf([](int i) { return int16_t(i == 0 ? 0 : 255); }) << QByteArray("E5F8557D5599D5D7");
+    QTest::newRow("channel 1 only") << MapOf([](int i) { return int16_t(i == 0 ? 0 : 255); })
+                                    << QByteArray("E5F8557D5599D5D7");
     QTest::newRow("entry i is i mod 256")
         << MapOf([](int i) { return int16_t(i % 256); }) << QByteArray("95C9D1FCC152382D");
     MapTable moved = MapOf([](int) { return int16_t(255); });
@@ -168,10 +175,9 @@ void TestCliFiles::diffListsWhatDiffers_data()
         << device << 1 << Lines({"Device Address: 03 -> 01", "Device Range: 4 -> 16"});
     MapTable both = device;
     both[6] = 301;
-    QTest::newRow("address and an entry")
-        << both << 1
-        << Lines({"Device Address: 03 -> 01", "Device Range: 4 -> 16",
-                  "channel 007: - - - (entry 300) -> - - - (entry 301)"});
+    QTest::newRow("address and an entry") << both << 1
+                                          << Lines({"Device Address: 03 -> 01", "Device Range: 4 -> 16",
+                                                    "channel 007: - - - (entry 300) -> - - - (entry 301)"});
 }
 
 void TestCliFiles::diffListsWhatDiffers()
@@ -210,8 +216,7 @@ void TestCliFiles::badFilesAreRefused_data()
     // The file is read before the port is touched.
     QTest::newRow("download short") << QStringList{"download", "%short", "--port", "/dev/null"} << "%short"
                                     << kNotValid;
-    QTest::newRow("verify missing") << QStringList{"verify", "%missing", "--port", "COM1"} << "%missing"
-                                    << missing;
+    QTest::newRow("verify missing") << QStringList{"verify", "%missing", "--port", "COM1"} << "%missing" << missing;
 }
 
 void TestCliFiles::badFilesAreRefused()
@@ -268,14 +273,12 @@ void TestCliFiles::badArgumentsAreUsageErrors_data()
                                  << about("show", "unknown option --port");
     QTest::newRow("checksum --csv") << QStringList{"checksum", "--csv", "a.CVX"}
                                     << about("checksum", "unknown option --csv");
-    QTest::newRow("download no port") << QStringList{"download", "a.CVX"}
-                                      << about("download", "--port PORT missing");
-    QTest::newRow("download port no value") << QStringList{"download", "a.CVX", "--port"}
-                                            << about("download", "--port needs a value");
-    QTest::newRow("download port= empty") << QStringList{"download", "--port=", "a.CVX"}
-                                          << about("download", "--port needs a value");
-    QTest::newRow("download no file") << QStringList{"download", "--port", "COM1"}
-                                      << about("download", "FILE missing");
+    QTest::newRow("download no port") << QStringList{"download", "a.CVX"} << about("download", "--port PORT missing");
+    QTest::newRow("download port no value")
+        << QStringList{"download", "a.CVX", "--port"} << about("download", "--port needs a value");
+    QTest::newRow("download port= empty")
+        << QStringList{"download", "--port=", "a.CVX"} << about("download", "--port needs a value");
+    QTest::newRow("download no file") << QStringList{"download", "--port", "COM1"} << about("download", "FILE missing");
     QTest::newRow("verify COM9") << QStringList{"verify", "a.CVX", "--port", "COM9"}
                                  << about("verify", "PORT must be COM1 .. COM8 or a device path, not COM9");
     QTest::newRow("verify COM0") << QStringList{"verify", "a.CVX", "--port=COM0"}
@@ -312,16 +315,14 @@ void TestCliFiles::helpForEveryCommand_data()
                                << "  4  the port cannot be opened";
     QTest::newRow("show") << QStringList{"show", "--help"} << "Usage: cvdmxmap-cli show FILE [--csv] [--by-output]"
                           << "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a";
-    QTest::newRow("show with other words") << QStringList{"show", "x", "--frob", "-h"}
-                                           << "Usage: cvdmxmap-cli show FILE [--csv] [--by-output]"
-                                           << "  --by-output  print the map the other way round";
+    QTest::newRow("show with other words")
+        << QStringList{"show", "x", "--frob", "-h"} << "Usage: cvdmxmap-cli show FILE [--csv] [--by-output]"
+        << "  --by-output  print the map the other way round";
     QTest::newRow("checksum") << QStringList{"checksum", "-h"} << "Usage: cvdmxmap-cli checksum FILE"
                               << "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a";
-    QTest::newRow("download") << QStringList{"download", "--help"}
-                              << "Usage: cvdmxmap-cli download FILE --port PORT"
+    QTest::newRow("download") << QStringList{"download", "--help"} << "Usage: cvdmxmap-cli download FILE --port PORT"
                               << "Exit status: 0 downloaded and checksum matched, 1 checksum mismatch, 2 usage";
-    QTest::newRow("help download") << QStringList{"help", "download"}
-                                   << "Usage: cvdmxmap-cli download FILE --port PORT"
+    QTest::newRow("help download") << QStringList{"help", "download"} << "Usage: cvdmxmap-cli download FILE --port PORT"
                                    << "PORT is COM1 .. COM8 or a device path such as /dev/ttyUSB0. COMn is found";
     QTest::newRow("verify") << QStringList{"verify", "--help"} << "Usage: cvdmxmap-cli verify FILE --port PORT"
                             << "Exit status: 0 the controller holds the map, 1 it holds another map, 2 usage";
@@ -366,10 +367,13 @@ void TestCliFiles::mainHelpDocumentsEveryExitStatus()
     const QString out = QString::fromLatin1(run.out);
     const QString table = out.mid(out.indexOf(QStringLiteral("Exit status:\n")));
     for (const char *line :
-         {"\n  0  success; verify: the controller holds the map; diff: the maps are the\n     same; check: no finding\n",
-          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps differ; check: findings\n",
+         {"\n  0  success; verify: the controller holds the map; diff: the maps are the\n     same; check: no "
+          "finding\n",
+          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps "
+          "differ; check: findings\n",
           "\n  2  usage error: unknown command or option, missing or extra argument,\n     bad PORT\n",
-          "\n  3  a map file cannot be read, or is not a valid map file; a file cannot be\n     written; a CSV row is bad; or standard output or standard error cannot\n     be written\n",
+          "\n  3  a map file cannot be read, or is not a valid map file; a file cannot be\n     written; a CSV row is "
+          "bad; or standard output or standard error cannot\n     be written\n",
           "\n  4  the port cannot be opened\n",
           "\n  5  time-out: no complete reply from the controller within 2000 ms, or\n     the line was lost\n"})
         QVERIFY2(table.contains(QLatin1String(line)), line);
@@ -381,9 +385,12 @@ void TestCliFiles::outputThatCannotBeWrittenFails_data()
 {
     QTest::addColumn<QString>("sink");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a full device") << "full" << "No space left on device";
-    QTest::newRow("a pipe whose reader has gone") << "closed pipe" << "Broken pipe";
-    QTest::newRow("a file past the file-size limit") << "limit" << "File too large";
+    QTest::newRow("a full device") << "full"
+                                   << "No space left on device";
+    QTest::newRow("a pipe whose reader has gone") << "closed pipe"
+                                                  << "Broken pipe";
+    QTest::newRow("a file past the file-size limit") << "limit"
+                                                     << "File too large";
 }
 
 void TestCliFiles::outputThatCannotBeWrittenFails()

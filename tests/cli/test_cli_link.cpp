@@ -1,15 +1,15 @@
 // cvdmxmap-cli against the controller simulator on a pseudo-terminal: download, verify,
 // revision, and ports that cannot be used.
 #include "document/MapFile.h"
-#include "link/Protocol.h"
-#include "platform/PseudoTerminal.h"
-#include "platform/SerialPort.h"
 #include "kit/CliRun.h"
 #include "kit/FileAccess.h"
 #include "kit/Files.h"
 #include "kit/Maps.h"
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
+#include "link/Protocol.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/SerialPort.h"
 
 #include <QFile>
 #include <QtTest>
@@ -46,18 +46,54 @@ struct TimeOut {
 const QList<TimeOut> &TimeOuts()
 {
     static const QList<TimeOut> rows{
-        {"download: silent on block 4", {"--silent", "01:3"}, "download", false, "1 2 3 4",
-         "block 4 of 8 (channels 193-256)", 4, false},
-        {"download: short reply to block 1", {"--short", "01:0"}, "download", false, "1",
-         "block 1 of 8 (channels 1-64)", 1, false},
-        {"download: silent on the last block", {"--silent", "01:7"}, "download", false, "1 2 3 4 5 6 7 8",
-         "block 8 of 8 (channels 449-512)", 8, false},
-        {"download: silent on the checksum", {"--silent", "03"}, "download", false, "1 2 3 4 5 6 7 8, checksum",
-         "the checksum query [03]", 8, true},
-        {"revision: one character short", {"--short", "04"}, "revision", false, "", "the revision query [04]", 0,
+        {"download: silent on block 4",
+         {"--silent", "01:3"},
+         "download",
+         false,
+         "1 2 3 4",
+         "block 4 of 8 (channels 193-256)",
+         4,
          false},
-        {"revision: silent, through COM5", {"--silent", "04", "--port", "COM5"}, "revision", true, "",
-         "the revision query [04]", 0, false},
+        {"download: short reply to block 1",
+         {"--short", "01:0"},
+         "download",
+         false,
+         "1",
+         "block 1 of 8 (channels 1-64)",
+         1,
+         false},
+        {"download: silent on the last block",
+         {"--silent", "01:7"},
+         "download",
+         false,
+         "1 2 3 4 5 6 7 8",
+         "block 8 of 8 (channels 449-512)",
+         8,
+         false},
+        {"download: silent on the checksum",
+         {"--silent", "03"},
+         "download",
+         false,
+         "1 2 3 4 5 6 7 8, checksum",
+         "the checksum query [03]",
+         8,
+         true},
+        {"revision: one character short",
+         {"--short", "04"},
+         "revision",
+         false,
+         "",
+         "the revision query [04]",
+         0,
+         false},
+        {"revision: silent, through COM5",
+         {"--silent", "04", "--port", "COM5"},
+         "revision",
+         true,
+         "",
+         "the revision query [04]",
+         0,
+         false},
     };
     return rows;
 }
@@ -140,10 +176,11 @@ void TestCliLink::downloadThenVerifyOverComPort()
     QVERIFY(download.finished);
     QCOMPARE(download.status, 0);
     QCOMPARE(QString::fromLocal8Bit(download.err),
-             QStringLiteral("Downloading Stage.CVX to ") + where + QStringLiteral(": block 1 2 3 4 5 6 7 8, checksum\n"));
-    QCOMPARE(QString::fromLocal8Bit(download.out), QStringLiteral("Download complete: ") + where
-                                                       + QStringLiteral(" holds ") + file
-                                                       + QStringLiteral(" (checksum ") + checksum + ")\n");
+             QStringLiteral("Downloading Stage.CVX to ") + where
+                 + QStringLiteral(": block 1 2 3 4 5 6 7 8, checksum\n"));
+    QCOMPARE(QString::fromLocal8Bit(download.out),
+             QStringLiteral("Download complete: ") + where + QStringLiteral(" holds ") + file
+                 + QStringLiteral(" (checksum ") + checksum + ")\n");
     QCOMPARE(sim.Received(), Frames(kMap, 8) << "[03]");
 
     const CliRun verify = RunCli({"verify", "--port=COM2", file});
@@ -152,7 +189,9 @@ void TestCliLink::downloadThenVerifyOverComPort()
     QCOMPARE(QString::fromLocal8Bit(verify.out),
              where + QStringLiteral(" holds ") + file + QStringLiteral(" (checksum ") + checksum + ")\n");
     QCOMPARE(verify.err, QByteArray());
-    QCOMPARE(sim.Received(), Frames(kMap, 8) << "[03]" << "[03]");
+    QCOMPARE(sim.Received(),
+             Frames(kMap, 8) << "[03]"
+                             << "[03]");
     QCOMPARE(home_->ReadSettings(), settings);
 }
 
@@ -243,7 +282,8 @@ void TestCliLink::lowerCaseChecksumAfterTheDownload()
     QCOMPARE(run.status, 1);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(QString::fromLocal8Bit(run.err),
-             Lines({QStringLiteral("Downloading Stage.CVX to ") + sim.Path() + QStringLiteral(": block 1 2 3 4 5 6 7 8, checksum"),
+             Lines({QStringLiteral("Downloading Stage.CVX to ") + sim.Path()
+                        + QStringLiteral(": block 1 2 3 4 5 6 7 8, checksum"),
                     QStringLiteral("cvdmxmap-cli: ") + sim.Path()
                         + QStringLiteral(": checksum mismatch after the download: the controller reports ")
                         + checksum.toLower() + QStringLiteral(", the map has ") + checksum
@@ -277,8 +317,8 @@ void TestCliLink::revision_data()
     QTest::newRow("through COM5") << QStringList{"--port", "COM5"} << true << QByteArray("CVDMX FW REV 1.01 \n");
     QTest::newRow("shown as received") << QStringList{"--revision", "rev 2.00 [beta] x1"} << false
                                        << QByteArray("rev 2.00 [beta] x1\n");
-    QTest::newRow("extra characters left out") << QStringList{"--extra", "04", "--extra-text", "TAIL"} << false
-                                               << QByteArray("CVDMX FW REV 1.01 \n");
+    QTest::newRow("extra characters left out")
+        << QStringList{"--extra", "04", "--extra-text", "TAIL"} << false << QByteArray("CVDMX FW REV 1.01 \n");
 }
 
 void TestCliLink::revision()
@@ -305,12 +345,21 @@ void TestCliLink::portsThatCannotBeOpened_data()
     QTest::addColumn<QString>("reason");
     const QString missing = QStringLiteral("open: No such file or directory");
     const QString notTerminal = QStringLiteral("not a terminal: Inappropriate ioctl for device");
-    QTest::newRow("missing device") << "revision" << "/nonexistent/ttyX" << "/nonexistent/ttyX" << missing;
-    QTest::newRow("COM3 named in the settings file")
-        << "download" << "COM3" << "COM3 (/nonexistent/cvdmx-line)" << missing;
-    QTest::newRow("com3 in lower case") << "verify" << "com3" << "COM3 (/nonexistent/cvdmx-line)" << missing;
-    QTest::newRow("regular file") << "download" << "%home/plain" << "%home/plain" << notTerminal;
-    QTest::newRow("COM4 naming a regular file") << "revision" << "COM4" << "COM4 (%home/plain)" << notTerminal;
+    QTest::newRow("missing device") << "revision"
+                                    << "/nonexistent/ttyX"
+                                    << "/nonexistent/ttyX" << missing;
+    QTest::newRow("COM3 named in the settings file") << "download"
+                                                     << "COM3"
+                                                     << "COM3 (/nonexistent/cvdmx-line)" << missing;
+    QTest::newRow("com3 in lower case") << "verify"
+                                        << "com3"
+                                        << "COM3 (/nonexistent/cvdmx-line)" << missing;
+    QTest::newRow("regular file") << "download"
+                                  << "%home/plain"
+                                  << "%home/plain" << notTerminal;
+    QTest::newRow("COM4 naming a regular file") << "revision"
+                                                << "COM4"
+                                                << "COM4 (%home/plain)" << notTerminal;
 }
 
 void TestCliLink::portsThatCannotBeOpened()
@@ -354,8 +403,9 @@ void TestCliLink::portInUseIsRefusedAndLeftAlone()
         QCOMPARE(run.status, 4);
         QCOMPARE(run.out, QByteArray());
         const QString err = QString::fromLocal8Bit(run.err);
-        QVERIFY2(err.startsWith(QStringLiteral("cvdmxmap-cli: ") + sim.Path() + QStringLiteral(": cannot use the port: ")),
-                 qPrintable(err));
+        QVERIFY2(
+            err.startsWith(QStringLiteral("cvdmxmap-cli: ") + sim.Path() + QStringLiteral(": cannot use the port: ")),
+            qPrintable(err));
         QCOMPARE(err.count(QLatin1Char('\n')), 1);
         QVERIFY(err.endsWith(QLatin1Char('\n')));
     }
@@ -372,7 +422,8 @@ void TestCliLink::permissionDeniedNamesDialoutGroup()
     QVERIFY(noAccess.Ok());
     const bool root = ::geteuid() == 0;
     const CliRun run = RunCli({"revision", "--port", pty.Path()}, [root] {
-        if (root && (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 || ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
+        if (root
+            && (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 || ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
             ::_exit(127);
     });
     QVERIFY(run.finished);

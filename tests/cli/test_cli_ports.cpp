@@ -8,9 +8,9 @@
 #include <QtTest>
 #include <algorithm>
 #include <grp.h>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -54,16 +54,16 @@ void TestCliPorts::listing()
     QVERIFY(line.Ok());
     const QString plain = home_->Path() + QStringLiteral("/plain");
     QFile(plain).open(QIODevice::WriteOnly);
-    home_->WriteSettings("[Ports]\nCOM1=" + QFile::encodeName(line.Path()) + "\nCOM2=/dev/ttyUSB93\nCOM3="
-                         + QFile::encodeName(plain) + "\n");
+    home_->WriteSettings("[Ports]\nCOM1=" + QFile::encodeName(line.Path())
+                         + "\nCOM2=/dev/ttyUSB93\nCOM3=" + QFile::encodeName(plain) + "\n");
     const CliRun run = RunCli({"ports"});
     QVERIFY(run.finished);
     QCOMPARE(run.status, 0);
     QCOMPARE(run.err, QByteArray());
     const QString out = QString::fromLocal8Bit(run.out);
     QVERIFY(out.startsWith(QStringLiteral("Settings file: ") + home_->SettingsFile() + QLatin1Char('\n')));
-    QCOMPARE(PortLine(out, QStringLiteral("COM1")), QStringLiteral("COM1 ") + line.Path()
-                                                        + QStringLiteral(" settings file present, usable"));
+    QCOMPARE(PortLine(out, QStringLiteral("COM1")),
+             QStringLiteral("COM1 ") + line.Path() + QStringLiteral(" settings file present, usable"));
     QCOMPARE(PortLine(out, QStringLiteral("COM2")), QStringLiteral("COM2 /dev/ttyUSB93 settings file missing"));
     QCOMPARE(PortLine(out, QStringLiteral("COM3")),
              QStringLiteral("COM3 ") + plain + QStringLiteral(" settings file present, not a device"));
@@ -102,15 +102,16 @@ void TestCliPorts::noPermissionNamesTheGroup()
     const QString groupName = QString::fromLocal8Bit(::getgrgid(st.st_gid)->gr_name);
     // An ordinary user may be in the terminal's group already: then no group is named.
     const bool outsideGroup = ::geteuid() == 0 || (::getegid() != st.st_gid && [&] {
-        std::vector<gid_t> groups(size_t(::getgroups(0, nullptr)));
-        ::getgroups(int(groups.size()), groups.data());
-        return std::find(groups.begin(), groups.end(), st.st_gid) == groups.end();
-    }());
+                                  std::vector<gid_t> groups(size_t(::getgroups(0, nullptr)));
+                                  ::getgroups(int(groups.size()), groups.data());
+                                  return std::find(groups.begin(), groups.end(), st.st_gid) == groups.end();
+                              }());
     const CliRun run = RunCli({"ports"}, outsider);
     QVERIFY(run.finished);
     QCOMPARE(run.status, 0);
-    const QString advice = QStringLiteral(": the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in "
-                                          "again)")
+    const QString advice = QStringLiteral(
+                               ": the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in "
+                               "again)")
                                .arg(groupName);
     QCOMPARE(PortLine(QString::fromLocal8Bit(run.out), QStringLiteral("COM4")),
              QStringLiteral("COM4 ") + line.Path() + QStringLiteral(" settings file present, no permission")
@@ -163,7 +164,8 @@ void TestCliPorts::badWords_data()
                              << "--set takes COMn=PATH, COM1 .. COM8 and a device path, not COM2" + more;
     QTest::newRow("a path without a folder") << QStringList{"--set", "COM2=ttyUSB0"}
                                              << "--set takes COMn=PATH, COM1 .. COM8 and a device path, not "
-                                                "COM2=ttyUSB0" + more;
+                                                "COM2=ttyUSB0"
+            + more;
     QTest::newRow("unset COM 2") << QStringList{"--unset", "COM 2"} << "--unset takes COM1 .. COM8, not COM 2" + more;
     QTest::newRow("both") << QStringList{"--set", "COM2=/dev/x", "--unset", "COM2"}
                           << "--set and --unset do not go together" + more;

@@ -91,9 +91,10 @@ void TestCliReports::byOutput()
     QCOMPARE(text.status, 0);
     const QStringList lines = QString::fromLatin1(text.out).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 1 + 56 + 1);
-    QCOMPARE(lines.mid(0, 8), QStringList({"Device Address: 03", "D:03.1  1", "D:03.2  not driven", "D:03.3  not driven",
-                                           "D:03.4  not driven", "D:04.1  not driven", "D:04.2  5-7, 9  [4 channels]",
-                                           "D:04.3  not driven"}));
+    QCOMPARE(lines.mid(0, 8),
+             QStringList({"Device Address: 03", "D:03.1  1", "D:03.2  not driven", "D:03.3  not driven",
+                          "D:03.4  not driven", "D:04.1  not driven", "D:04.2  5-7, 9  [4 channels]",
+                          "D:04.3  not driven"}));
     QCOMPARE(lines[56], QStringLiteral("D:10.4  not driven"));
 
     const CliRun csv = RunCli({"show", "--csv", file, "--by-output"});
@@ -117,7 +118,8 @@ void TestCliReports::check_data()
     clean[8] = 6;
     clean[6] = 7;
     clean[5] = 8;
-    QTest::newRow("nothing to report") << MapToBytes(clean) << 0 << "" << "";
+    QTest::newRow("nothing to report") << MapToBytes(clean) << 0 << ""
+                                       << "";
     QTest::newRow("shared output, past device 16, odd entry")
         << MapToBytes(Patched()) << 1
         << "D:04.2 is driven by 4 channels: 5-7, 9\n"
@@ -253,8 +255,9 @@ void TestCliReports::sheet()
 
     const CliRun bad = RunCli({"sheet", file, "-o", pdf, "--paper", "a3"});
     QCOMPARE(bad.status, 2);
-    QCOMPARE(QString::fromLocal8Bit(bad.err),
-             QStringLiteral("cvdmxmap-cli: sheet: --paper takes a4 or letter, not a3 (see cvdmxmap-cli sheet --help)\n"));
+    QCOMPARE(
+        QString::fromLocal8Bit(bad.err),
+        QStringLiteral("cvdmxmap-cli: sheet: --paper takes a4 or letter, not a3 (see cvdmxmap-cli sheet --help)\n"));
     const CliRun noOutput = RunCli({"sheet", file});
     QCOMPARE(noOutput.status, 2);
     QCOMPARE(QString::fromLocal8Bit(noOutput.err),

@@ -3,9 +3,6 @@
 // test_linefaults.
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
-#include "link/Protocol.h"
-#include "platform/Profile.h"
-#include "toolkit/MsgBox.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/Files.h"
@@ -15,13 +12,15 @@
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
 #include "kit/Wheel.h"
+#include "link/Protocol.h"
+#include "platform/Profile.h"
+#include "toolkit/MsgBox.h"
 
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using modCVDMXMap::iDmxMap;
-
 
 class TestCommWindow : public QObject {
     Q_OBJECT
@@ -307,8 +306,9 @@ void TestCommWindow::revisionQueriesWithoutClosing()
         w.cmdFirmRev_Click();
     const ShownBox revision = RevisionBox(QStringLiteral("REV 2.05 ABCDEFGHI"));
     QCOMPARE(log.boxes, (QList<ShownBox>{revision, kCommFaultBox, revision}));
-    QCOMPARE(log.log, (QStringList{"box Device Firmware Revision [closed]", "box Fault [open]",
-                                   "box Device Firmware Revision [closed]"}));
+    QCOMPARE(log.log,
+             (QStringList{"box Device Firmware Revision [closed]", "box Fault [open]",
+                          "box Device Firmware Revision [closed]"}));
     QCOMPARE(line.Sent(), (QList<QByteArray>{"[04]", "[04]", "[04]"}));
     QCOMPARE(line.Opened(), QStringList(3, QStringLiteral("/dev/ttyS1")));
     QCOMPARE(line.Now(), int64_t(20 + dmxlink::Exchange::kLimitMs + 30));

@@ -6,8 +6,6 @@
 // at rest, and the map, its file and the settings as they were.
 #include "comm/frmCVDMXMapComm.h"
 #include "document/MapFile.h"
-#include "link/Protocol.h"
-#include "platform/Profile.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/FileAccess.h"
@@ -17,6 +15,8 @@
 #include "kit/ScriptedLine.h"
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
+#include "link/Protocol.h"
+#include "platform/Profile.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -80,8 +80,9 @@ class OtherProgramLock {
 public:
     explicit OtherProgramLock(const QString &device)
     {
-        proc_.start(QStringLiteral("flock"), {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), device,
-                                              QStringLiteral("sleep"), QStringLiteral("60")});
+        proc_.start(QStringLiteral("flock"),
+                    {QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), device, QStringLiteral("sleep"),
+                     QStringLiteral("60")});
         if (!proc_.waitForStarted(10000))
             return;
         const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -209,12 +210,14 @@ void TestLineFaults::faultMatrix_data()
         << true << Download(8, Checksum(kChecksumReply, limit)) << none << kCommFaultBox << Commands(9) << "[01]"
         << true << blocks + limit;
     QTest::newRow("checksum trickles, 100 ms a character")
-        << true << Download(8, Trickles("[03]", kChecksumReply, 0, 100)) << none << kCompleteBox << Commands(9)
-        << sum << false << blocks + 1700;
+        << true << Download(8, Trickles("[03]", kChecksumReply, 0, 100)) << none << kCompleteBox << Commands(9) << sum
+        << false << blocks + 1700;
     QTest::newRow("checksum in three pieces")
         << true
-        << Download(8, InPieces("[03]", {{5, kChecksumReply.left(1)}, {900, kChecksumReply.mid(1, 9)},
-                                         {1500, kChecksumReply.mid(10)}}))
+        << Download(
+               8,
+               InPieces("[03]",
+                        {{5, kChecksumReply.left(1)}, {900, kChecksumReply.mid(1, 9)}, {1500, kChecksumReply.mid(10)}}))
         << none << kCompleteBox << Commands(9) << sum << false << blocks + 1500;
     QTest::newRow("checksum with a wrong digit")
         << true << Download(8, Checksum(kChecksumReply.chopped(2) + "0]")) << none << kChecksumFaultBox << Commands(9)
@@ -226,25 +229,23 @@ void TestLineFaults::faultMatrix_data()
         << true << Download(8, Checksum("~~" + kChecksumReply)) << none << kChecksumFaultBox << Commands(9)
         << "~~" + sum << false << 9 * kReplyMs;
     QTest::newRow("characters after the checksum")
-        << true << Download(8, Checksum(kChecksumReply + "ZZZZ")) << none << kCompleteBox << Commands(9)
-        << sum + "ZZZZ" << false << 9 * kReplyMs;
-    QTest::newRow("device gone before block 1 is answered")
-        << true << Download(0, HangsUp(Commands(1)[0], 5)) << none << kCommFaultBox << Commands(1) << "before"
-        << true << 5;
-    QTest::newRow("device gone at block 8, after part of its reply")
-        << true << Download(7, [] {
-               ScriptedLine::Step step = Answer(Commands(8)[7], "[0", 3);
-               step.hangUpAtMs = 7;
-               return step;
-           }()) << none << kCommFaultBox << Commands(8) << "[01]" << true << 7 * kReplyMs + 7;
-    QTest::newRow("write error at block 4") << true << Download(3, WriteFails(Commands(4)[3])) << none
-                                            << kCommFaultBox << Commands(4) << "[01]" << true << 3 * kReplyMs;
-    QTest::newRow("write error at the checksum query") << true << Download(8, WriteFails("[03]")) << none
-                                                       << kCommFaultBox << Commands(9) << "[01]" << true << blocks;
-    QTest::newRow("download: port cannot be opened") << true << Download() << "open" << kInvalidPortBox
-                                                     << QList<QByteArray>() << "before" << false << 0;
-    QTest::newRow("download: DTR cannot be raised") << true << Download() << "dtr" << kInvalidPortBox
-                                                    << QList<QByteArray>() << "before" << false << 0;
+        << true << Download(8, Checksum(kChecksumReply + "ZZZZ")) << none << kCompleteBox << Commands(9) << sum + "ZZZZ"
+        << false << 9 * kReplyMs;
+    QTest::newRow("device gone before block 1 is answered") << true << Download(0, HangsUp(Commands(1)[0], 5)) << none
+                                                            << kCommFaultBox << Commands(1) << "before" << true << 5;
+    QTest::newRow("device gone at block 8, after part of its reply") << true << Download(7, [] {
+        ScriptedLine::Step step = Answer(Commands(8)[7], "[0", 3);
+        step.hangUpAtMs = 7;
+        return step;
+    }()) << none << kCommFaultBox << Commands(8) << "[01]" << true << 7 * kReplyMs + 7;
+    QTest::newRow("write error at block 4") << true << Download(3, WriteFails(Commands(4)[3])) << none << kCommFaultBox
+                                            << Commands(4) << "[01]" << true << 3 * kReplyMs;
+    QTest::newRow("write error at the checksum query")
+        << true << Download(8, WriteFails("[03]")) << none << kCommFaultBox << Commands(9) << "[01]" << true << blocks;
+    QTest::newRow("download: port cannot be opened")
+        << true << Download() << "open" << kInvalidPortBox << QList<QByteArray>() << "before" << false << 0;
+    QTest::newRow("download: DTR cannot be raised")
+        << true << Download() << "dtr" << kInvalidPortBox << QList<QByteArray>() << "before" << false << 0;
 
     const QList<QByteArray> query{"[04]"};
     const QString revision = QString::fromLatin1(kRevisionReply);
@@ -252,8 +253,8 @@ void TestLineFaults::faultMatrix_data()
     QTest::newRow("revision, 20 characters") << false << firmware(Answer("[04]", kRevisionReply, kReplyMs)) << none
                                              << RevisionBox(kRevision) << query << revision << false << kReplyMs;
     QTest::newRow("revision, 21 characters")
-        << false << firmware(Answer("[04]", kRevisionReply + "#", kReplyMs)) << none << RevisionBox(kRevision)
-        << query << revision + "#" << false << kReplyMs;
+        << false << firmware(Answer("[04]", kRevisionReply + "#", kReplyMs)) << none << RevisionBox(kRevision) << query
+        << revision + "#" << false << kReplyMs;
     QTest::newRow("revision, 19 characters") << false << firmware(Answer("[04]", kRevisionReply.chopped(1), kReplyMs))
                                              << none << kCommFaultBox << query << "before" << true << limit;
     QTest::newRow("revision: silence") << false << firmware(Silent("[04]")) << none << kCommFaultBox << query
@@ -267,10 +268,10 @@ void TestLineFaults::faultMatrix_data()
     QTest::newRow("revision complete right at the limit")
         << false << firmware(Answer("[04]", kRevisionReply, limit)) << none << kCommFaultBox << query << "before"
         << true << limit;
-    QTest::newRow("revision: device gone") << false << firmware(HangsUp("[04]", 40)) << none << kCommFaultBox << query
-                                           << "before" << true << 40;
-    QTest::newRow("revision: write error") << false << firmware(WriteFails("[04]")) << none << kCommFaultBox << query
-                                           << "before" << true << 0;
+    QTest::newRow("revision: device gone")
+        << false << firmware(HangsUp("[04]", 40)) << none << kCommFaultBox << query << "before" << true << 40;
+    QTest::newRow("revision: write error")
+        << false << firmware(WriteFails("[04]")) << none << kCommFaultBox << query << "before" << true << 0;
     QTest::newRow("revision: port cannot be opened") << false << firmware(Silent("[04]")) << "open" << kInvalidPortBox
                                                      << QList<QByteArray>() << "before" << false << 0;
     QTest::newRow("revision: DTR cannot be raised") << false << firmware(Silent("[04]")) << "dtr" << kInvalidPortBox
@@ -336,16 +337,15 @@ void TestLineFaults::endToEnd_data()
     QTest::addColumn<int>("commands");
     QTest::addColumn<QString>("kept");
     const QString none;
-    QTest::newRow("device gone at block 1") << QStringList{"--drop-at", "0"} << none << true << kCommFaultBox << -1
-                                            << "before";
-    QTest::newRow("device gone at block 8") << QStringList{"--drop-at", "7"} << none << true << kCommFaultBox << -1
-                                            << "[01]";
+    QTest::newRow("device gone at block 1")
+        << QStringList{"--drop-at", "0"} << none << true << kCommFaultBox << -1 << "before";
+    QTest::newRow("device gone at block 8")
+        << QStringList{"--drop-at", "7"} << none << true << kCommFaultBox << -1 << "[01]";
     QTest::newRow("write error at block 4") << QStringList() << "write error" << true << kCommFaultBox << 3 << "[01]";
     QTest::newRow("junk before every reply")
         << QStringList{"--junk", "01", "--junk", "03"} << none << true << kChecksumFaultBox << 9 << none;
-    QTest::newRow("junk before the revision")
-        << QStringList{"--junk", "04"} << none << false << RevisionBox(QStringLiteral("~[CVDMX FW REV 1.0")) << 1
-        << none;
+    QTest::newRow("junk before the revision") << QStringList{"--junk", "04"} << none << false
+                                              << RevisionBox(QStringLiteral("~[CVDMX FW REV 1.0")) << 1 << none;
     // The serial port holds 1024 bytes; the rest waits in the driver.
     QTest::newRow("1 MB of junk answering the checksum query")
         << QStringList() << "flood" << true << kChecksumFaultBox << 9 << none;
@@ -354,12 +354,12 @@ void TestLineFaults::endToEnd_data()
     QTest::newRow("silence on block 4: a real time-out")
         << QStringList{"--silent", "01:3"} << none << true << kCommFaultBox << 4 << "[01]";
     QTest::newRow("permission denied") << QStringList() << "no permission" << true << kInvalidPortBox << 0 << "before";
-    QTest::newRow("in use by another program") << QStringList() << "other program" << true << kInvalidPortBox << 0
-                                                << "before";
+    QTest::newRow("in use by another program")
+        << QStringList() << "other program" << true << kInvalidPortBox << 0 << "before";
     QTest::newRow("in use by another program, firmware")
         << QStringList() << "other program" << false << kInvalidPortBox << 0 << "before";
-    QTest::newRow("missing device, firmware") << QStringList() << "missing" << false << kInvalidPortBox << 0
-                                              << "before";
+    QTest::newRow("missing device, firmware")
+        << QStringList() << "missing" << false << kInvalidPortBox << 0 << "before";
     QTest::newRow("not a terminal") << QStringList() << "regular file" << true << kInvalidPortBox << 0 << "before";
 }
 
@@ -383,14 +383,15 @@ void TestLineFaults::endToEnd()
         // Blocks are answered; the flood answers a query with junk, the others answer
         // blocks 1 to 3 only.
         const bool flood = standIn == "flood";
-        controller = std::make_unique<PtyController>([flood](int index, const QByteArray &command, PtyController &line) {
-            if (flood && (command == "[03]" || command == "[04]")) {
-                line.Write(Junk(1 << 20));
-                return false;
-            }
-            line.Write("[01]");
-            return flood || index < 2;
-        });
+        controller
+            = std::make_unique<PtyController>([flood](int index, const QByteArray &command, PtyController &line) {
+                  if (flood && (command == "[03]" || command == "[04]")) {
+                      line.Write(Junk(1 << 20));
+                      return false;
+                  }
+                  line.Write("[01]");
+                  return flood || index < 2;
+              });
         QVERIFY(controller->Ok());
         device = controller->Path();
         if (standIn == "missing")

@@ -20,18 +20,30 @@ void TestDocument::hexTexts_data()
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("hex1");
     QTest::addColumn<QString>("hex2");
-    QTest::newRow("0") << 0 << "0" << "00";
-    QTest::newRow("5") << 5 << "5" << "05";
-    QTest::newRow("9") << 9 << "9" << "09";
-    QTest::newRow("10") << 10 << "A" << "0A";
-    QTest::newRow("15") << 15 << "F" << "0F";
-    QTest::newRow("16") << 16 << "0" << "10";
-    QTest::newRow("255") << 255 << "F" << "FF";
-    QTest::newRow("256") << 256 << "0" << "00";
-    QTest::newRow("-1") << -1 << "F" << "FF";
-    QTest::newRow("-32768") << -32768 << "0" << "00";
-    QTest::newRow("32767") << 32767 << "F" << "FF";
-    QTest::newRow("0x1ABC") << 0x1ABC << "C" << "BC";
+    QTest::newRow("0") << 0 << "0"
+                       << "00";
+    QTest::newRow("5") << 5 << "5"
+                       << "05";
+    QTest::newRow("9") << 9 << "9"
+                       << "09";
+    QTest::newRow("10") << 10 << "A"
+                        << "0A";
+    QTest::newRow("15") << 15 << "F"
+                        << "0F";
+    QTest::newRow("16") << 16 << "0"
+                        << "10";
+    QTest::newRow("255") << 255 << "F"
+                         << "FF";
+    QTest::newRow("256") << 256 << "0"
+                         << "00";
+    QTest::newRow("-1") << -1 << "F"
+                        << "FF";
+    QTest::newRow("-32768") << -32768 << "0"
+                            << "00";
+    QTest::newRow("32767") << 32767 << "F"
+                           << "FF";
+    QTest::newRow("0x1ABC") << 0x1ABC << "C"
+                            << "BC";
 }
 
 void TestDocument::hexTexts()

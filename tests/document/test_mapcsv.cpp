@@ -3,9 +3,9 @@
 #include "document/MapCsv.h"
 #include "document/MapFile.h"
 
+#include "kit/Maps.h"
 #include <QDir>
 #include <QFile>
-#include "kit/Maps.h"
 
 #include <QtTest>
 
@@ -41,9 +41,9 @@ void TestMapCsv::rowsWritten()
     map[511] = 55;
     const QStringList lines = MapToCsv(map).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 1 + 2 + 512 + 1);
-    QCOMPARE(lines.mid(0, 5), QStringList({"channel,entry,output", "address,2,Device Address: 03",
-                                           "range,3,Device Range: 4 / Switch Setting: 3", "1,0,D:03.1",
-                                           "2,300,- - -"}));
+    QCOMPARE(lines.mid(0, 5),
+             QStringList({"channel,entry,output", "address,2,Device Address: 03",
+                          "range,3,Device Range: 4 / Switch Setting: 3", "1,0,D:03.1", "2,300,- - -"}));
     QCOMPARE(lines[4 + 510], QStringLiteral("512,55,D:10.4"));
     QCOMPARE(lines.last(), QString());
 }
@@ -84,16 +84,17 @@ void TestMapCsv::roundTrip()
 // rows in any order and a blank line; channels without a row have no output.
 void TestMapCsv::whatASpreadsheetSaves()
 {
-    const QByteArray bytes = "\xEF\xBB\xBF"
-                             "\"Output\",Notes,\"Channel\",\"Entry\"\r\n"
-                             "D:04.2,\"front, left\",17,\r\n"
-                             "\"Device Range: 6 / Switch Setting: 5\",,range,5\r\n"
-                             ",\"said \"\"spare\"\"\",512,255\r\n"
-                             "\r\n"
-                             "D:02.1,,1,\r\n"
-                             ",,address,1\r\n"
-                             "\"- - -\",\"two\r\nlines\",2,\r\n"
-                             "D:10.4,,3,59\r\n";
+    const QByteArray bytes
+        = "\xEF\xBB\xBF"
+          "\"Output\",Notes,\"Channel\",\"Entry\"\r\n"
+          "D:04.2,\"front, left\",17,\r\n"
+          "\"Device Range: 6 / Switch Setting: 5\",,range,5\r\n"
+          ",\"said \"\"spare\"\"\",512,255\r\n"
+          "\r\n"
+          "D:02.1,,1,\r\n"
+          ",,address,1\r\n"
+          "\"- - -\",\"two\r\nlines\",2,\r\n"
+          "D:10.4,,3,59\r\n";
     const CsvMap read = MapFromCsv(bytes);
     QVERIFY2(!read.error, read.error ? qPrintable(read.error->Text()) : "");
     MapTable expected = EmptyMap(1, 5);
@@ -110,13 +111,20 @@ void TestMapCsv::eitherEntryOrOutput_data()
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("output");
     QTest::addColumn<int>("expected");
-    QTest::newRow("entry only") << "4" << "" << 4;
-    QTest::newRow("output only") << "" << "D:04.1" << 4;
-    QTest::newRow("both, agreeing") << "4" << "D:04.1" << 4;
-    QTest::newRow("none by its text") << "" << "- - -" << 255;
-    QTest::newRow("an entry past device 16 with its text") << "60" << "- - -" << 60;
-    QTest::newRow("a kept entry with its text") << "-7" << "- - -" << -7;
-    QTest::newRow("blanks around the entry") << " 12 " << "" << 12;
+    QTest::newRow("entry only") << "4"
+                                << "" << 4;
+    QTest::newRow("output only") << ""
+                                 << "D:04.1" << 4;
+    QTest::newRow("both, agreeing") << "4"
+                                    << "D:04.1" << 4;
+    QTest::newRow("none by its text") << ""
+                                      << "- - -" << 255;
+    QTest::newRow("an entry past device 16 with its text") << "60"
+                                                           << "- - -" << 60;
+    QTest::newRow("a kept entry with its text") << "-7"
+                                                << "- - -" << -7;
+    QTest::newRow("blanks around the entry") << " 12 "
+                                             << "" << 12;
 }
 
 void TestMapCsv::eitherEntryOrOutput()
@@ -144,18 +152,18 @@ void TestMapCsv::badRows_data()
                                          << "line 3, column 1: no channel \"513\" (1..512, address or range)";
     QTest::newRow("unknown channel 0") << Rows({header, "0,0,"})
                                        << "line 2, column 1: no channel \"0\" (1..512, address or range)";
-    QTest::newRow("a word for a channel") << Rows({header, "ch1,0,"})
-                                          << "line 2, column 1: no channel \"ch1\" (1..512, address or range)";
+    QTest::newRow("a word for a channel")
+        << Rows({header, "ch1,0,"}) << "line 2, column 1: no channel \"ch1\" (1..512, address or range)";
     QTest::newRow("a channel twice") << Rows({header, "7,1,", "8,2,", "7,3,"})
                                      << "line 4, column 1: \"7\" is given twice (first on line 2)";
     QTest::newRow("the address twice") << Rows({header, "address,1,", "Address,2,"})
                                        << "line 3, column 1: \"Address\" is given twice (first on line 2)";
-    QTest::newRow("an entry that is no number") << Rows({header, "4,five,"})
-                                                << "line 2, column 2: entry \"five\" is not a number";
-    QTest::newRow("an entry beyond 16 bits") << Rows({header, "4,40000,"})
-                                             << "line 2, column 2: entry \"40000\" is not a number";
-    QTest::newRow("neither entry nor output") << Rows({header, "4,,"})
-                                              << "line 2, column 1: the row gives neither an entry nor an output";
+    QTest::newRow("an entry that is no number")
+        << Rows({header, "4,five,"}) << "line 2, column 2: entry \"five\" is not a number";
+    QTest::newRow("an entry beyond 16 bits")
+        << Rows({header, "4,40000,"}) << "line 2, column 2: entry \"40000\" is not a number";
+    QTest::newRow("neither entry nor output")
+        << Rows({header, "4,,"}) << "line 2, column 1: the row gives neither an entry nor an output";
     QTest::newRow("an output that means nothing")
         << Rows({header, "4,,D:1.1"}) << "line 2, column 3: \"D:1.1\" is not an output at Device Address: 01";
     QTest::newRow("an output the address cannot name")
@@ -164,8 +172,8 @@ void TestMapCsv::badRows_data()
     QTest::newRow("entry and output disagree")
         << Rows({header, "address,2,", "4,0,D:04.1"})
         << "line 3, column 3: entry 0 shows as \"D:03.1\" at Device Address: 03, not \"D:04.1\"";
-    QTest::newRow("address outside the list") << Rows({header, "address,16,"})
-                                              << "line 2, column 2: entry 16 is outside the list (0..15)";
+    QTest::newRow("address outside the list")
+        << Rows({header, "address,16,"}) << "line 2, column 2: entry 16 is outside the list (0..15)";
     QTest::newRow("address text unknown")
         << Rows({header, "address,,Device Address: 11"})
         << "line 2, column 3: \"Device Address: 11\" is not an output in the device address list";
@@ -173,10 +181,10 @@ void TestMapCsv::badRows_data()
         << Rows({header, "range,2,Device Range: 4 / Switch Setting: 3"})
         << "line 2, column 3: entry 2 shows as \"Device Range: 3 / Switch Setting: 2\" in the device range list, not "
            "\"Device Range: 4 / Switch Setting: 3\"";
-    QTest::newRow("a quoted field that never ends") << Rows({header, "4,\"5,"})
-                                                    << "line 2, column 2: a quoted field that never ends";
-    QTest::newRow("text after a closing quote") << Rows({header, "4,\"5\"x,"})
-                                                << "line 2, column 2: text after the closing quote of a field";
+    QTest::newRow("a quoted field that never ends")
+        << Rows({header, "4,\"5,"}) << "line 2, column 2: a quoted field that never ends";
+    QTest::newRow("text after a closing quote")
+        << Rows({header, "4,\"5\"x,"}) << "line 2, column 2: text after the closing quote of a field";
     QTest::newRow("the first bad row is the one reported")
         << Rows({header, "2,,", "600,1,"}) << "line 2, column 1: the row gives neither an entry nor an output";
 }

@@ -76,7 +76,9 @@ void TestMapFile::knownMapRoundTrips()
     QCOMPARE(WriteMapFile().kind, MapFileError::None);
     const QByteArray bytes = ReadBytes(sMapFile);
     QCOMPARE(bytes.size(), 1028);
-    QCOMPARE(bytes.left(10), QByteArray::fromHex("FF00FFFF2C010080" "0400"));
+    QCOMPARE(bytes.left(10),
+             QByteArray::fromHex("FF00FFFF2C010080"
+                                 "0400"));
     QCOMPARE(bytes.mid(1022), QByteArray::fromHex("3F000F000900"));
 
     ClearMap();
@@ -157,13 +159,20 @@ void TestMapFile::filesThatCannotBeUsed_data()
     QTest::addColumn<bool>("save");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("read: missing") << false << "@/missing.CVX" << "No such file or directory";
-    QTest::newRow("read: a folder") << false << "@/folder.CVX" << "Is a directory";
-    QTest::newRow("read: in a missing folder") << false << "@/nowhere/x.CVX" << "No such file or directory";
-    QTest::newRow("read: a named pipe") << false << "@/pipe.CVX" << "Not a regular file";
-    QTest::newRow("save: a named pipe") << true << "@/pipe.CVX" << "Not a regular file";
-    QTest::newRow("save: a device") << true << "/dev/null" << "Not a regular file";
-    QTest::newRow("save: a folder") << true << "@/folder.CVX" << "Is a directory";
+    QTest::newRow("read: missing") << false << "@/missing.CVX"
+                                   << "No such file or directory";
+    QTest::newRow("read: a folder") << false << "@/folder.CVX"
+                                    << "Is a directory";
+    QTest::newRow("read: in a missing folder") << false << "@/nowhere/x.CVX"
+                                               << "No such file or directory";
+    QTest::newRow("read: a named pipe") << false << "@/pipe.CVX"
+                                        << "Not a regular file";
+    QTest::newRow("save: a named pipe") << true << "@/pipe.CVX"
+                                        << "Not a regular file";
+    QTest::newRow("save: a device") << true << "/dev/null"
+                                    << "Not a regular file";
+    QTest::newRow("save: a folder") << true << "@/folder.CVX"
+                                    << "Is a directory";
     QTest::newRow("save: in a missing folder") << true << "@/nowhere/x.CVX" << QString();
 }
 
@@ -234,7 +243,11 @@ Identity IdentityOf(const QString &path)
     ::stat(QFile::encodeName(path).constData(), &st);
     char value[64] = {};
     const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), "user.cvdmx", value, sizeof value);
-    return {st.st_ino, st.st_nlink, st.st_uid, st.st_gid, mode_t(st.st_mode & 07777),
+    return {st.st_ino,
+            st.st_nlink,
+            st.st_uid,
+            st.st_gid,
+            mode_t(st.st_mode & 07777),
             n > 0 ? QByteArray(value, int(n)) : QByteArray()};
 }
 

@@ -63,11 +63,16 @@ void TestReversePatch::outputsAtEachAddress_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
-    QTest::newRow("address 01") << 0 << 64 << "D:01.1" << "D:10.4";
-    QTest::newRow("address 03") << 2 << 56 << "D:03.1" << "D:10.4";
-    QTest::newRow("address 10") << 15 << 4 << "D:10.1" << "D:10.4";
-    QTest::newRow("address entry 16, outside the list") << 16 << 0 << "" << "";
-    QTest::newRow("address entry -1, outside the list") << -1 << 0 << "" << "";
+    QTest::newRow("address 01") << 0 << 64 << "D:01.1"
+                                << "D:10.4";
+    QTest::newRow("address 03") << 2 << 56 << "D:03.1"
+                                << "D:10.4";
+    QTest::newRow("address 10") << 15 << 4 << "D:10.1"
+                                << "D:10.4";
+    QTest::newRow("address entry 16, outside the list") << 16 << 0 << ""
+                                                        << "";
+    QTest::newRow("address entry -1, outside the list") << -1 << 0 << ""
+                                                        << "";
 }
 
 void TestReversePatch::outputsAtEachAddress()
@@ -122,8 +127,7 @@ void TestReversePatch::checkFindings_data()
     shared[8] = 9;
     shared[9] = 9;
     shared[20] = 0;
-    QTest::newRow("one output, three channels")
-        << shared << QStringList{"D:03.2 is driven by 3 channels: 5, 9-10"};
+    QTest::newRow("one output, three channels") << shared << QStringList{"D:03.2 is driven by 3 channels: 5, 9-10"};
 
     MapTable past = EmptyMap(14);
     past[16] = 7;
@@ -138,9 +142,10 @@ void TestReversePatch::checkFindings_data()
     odd[2] = 254;
     QTest::newRow("entries neither output nor none")
         << odd
-        << QStringList{"channel 001 holds 64, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
-                       "channel 002 holds -1, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
-                       "channel 003 holds 254, neither an output (0..63) nor none (255): kept in the file, shown as - - -"};
+        << QStringList{
+               "channel 001 holds 64, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
+               "channel 002 holds -1, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
+               "channel 003 holds 254, neither an output (0..63) nor none (255): kept in the file, shown as - - -"};
 
     QTest::newRow("device entries outside the lists")
         << EmptyMap(16, -3)

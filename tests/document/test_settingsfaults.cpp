@@ -1,11 +1,11 @@
 // Settings files that are damaged, huge, oddly written or protected: the port start-up
 // takes from them, and that writing the port changes the port line and nothing else.
 #include "document/modCVDMXMap.h"
-#include "platform/Profile.h"
 #include "kit/DiskFault.h"
 #include "kit/FileAccess.h"
-#include "kit/TempHome.h"
 #include "kit/Files.h"
+#include "kit/TempHome.h"
+#include "platform/Profile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -89,15 +89,19 @@ void TestSettingsFaults::startUpThenSave_data()
     QTest::newRow("key in another section only")
         << QByteArray("[Other]\nCom Port=4\n") << 0 << QByteArray("[Other]\nCom Port=4\n[Download]\nCom Port=1\n")
         << QByteArray("[Other]\nCom Port=4\n[Download]\nCom Port=6\n");
-    const QByteArray kept("; settings\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=%\r\n[Later]\r\nx = y\r\n");
+    const QByteArray kept(
+        "; settings\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=%\r\n[Later]\r\nx = y\r\n");
     QTest::newRow("comments and other sections survive a port put right")
-        << QByteArray(kept).replace('%', "9") << 0 << QByteArray(kept).replace('%', "1") << QByteArray(kept).replace('%', "6");
+        << QByteArray(kept).replace('%', "9") << 0 << QByteArray(kept).replace('%', "1")
+        << QByteArray(kept).replace('%', "6");
 
     const QByteArray g = Garbage();
     QTest::newRow("binary garbage only") << g << 0 << g + "\n" + Download("1") << g + "\n" + Download("6");
     QTest::newRow("binary garbage around the section")
         << g + "\n" + Download("4") + g << 3 << g + "\n" + Download("4") + g << g + "\n" + Download("6") + g;
-    QTest::newRow("binary value") << Download("\x01\xff" "7") << 0 << Download("1") << Download("6");
+    QTest::newRow("binary value") << Download(
+        "\x01\xff"
+        "7") << 0 << Download("1") << Download("6");
     QTest::newRow("NUL after the number") << Download(QByteArray("5\0 9", 4)) << 4 << Download("5") << Download("6");
 
     const QByteArray big = TenMegabytesOfGarbage();
@@ -112,16 +116,16 @@ void TestSettingsFaults::startUpThenSave_data()
     QTest::newRow("key twice, the first empty")
         << QByteArray("[Download]\nCom Port=\nCom Port=7\n") << 0 << QByteArray("[Download]\nCom Port=1\nCom Port=7\n")
         << QByteArray("[Download]\nCom Port=6\nCom Port=7\n");
-    QTest::newRow("section twice, key in both")
-        << QByteArray("[Download]\nCom Port=3\n[Download]\nCom Port=5\n") << 2
-        << QByteArray("[Download]\nCom Port=3\n[Download]\nCom Port=5\n")
-        << QByteArray("[Download]\nCom Port=6\n[Download]\nCom Port=5\n");
+    QTest::newRow("section twice, key in both") << QByteArray("[Download]\nCom Port=3\n[Download]\nCom Port=5\n") << 2
+                                                << QByteArray("[Download]\nCom Port=3\n[Download]\nCom Port=5\n")
+                                                << QByteArray("[Download]\nCom Port=6\n[Download]\nCom Port=5\n");
     QTest::newRow("section twice, key in the second only")
         << QByteArray("[Download]\nx=1\n[Other]\ny=2\n[Download]\nCom Port=5\n") << 0
         << QByteArray("[Download]\nx=1\nCom Port=1\n[Other]\ny=2\n[Download]\nCom Port=5\n")
         << QByteArray("[Download]\nx=1\nCom Port=6\n[Other]\ny=2\n[Download]\nCom Port=5\n");
 
-    const QByteArray crlf("; set\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=%\r\n[Later]\r\nk = v\r\n");
+    const QByteArray crlf(
+        "; set\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n\r\n[Download]\r\nCom Port=%\r\n[Later]\r\nk = v\r\n");
     QTest::newRow("CR LF line ends") << QByteArray(crlf).replace('%', "4") << 3 << QByteArray(crlf).replace('%', "4")
                                      << QByteArray(crlf).replace('%', "6");
     const QByteArray lf = QByteArray(crlf).replace("\r\n", "\n");
@@ -136,12 +140,16 @@ void TestSettingsFaults::startUpThenSave_data()
     QTest::newRow("no final newline") << QByteArray("[Ports]\nCOM2=/dev/pts/3\n[Download]\nCom Port=4") << 3
                                       << QByteArray("[Ports]\nCOM2=/dev/pts/3\n[Download]\nCom Port=4")
                                       << QByteArray("[Ports]\nCOM2=/dev/pts/3\n[Download]\nCom Port=6");
-    QTest::newRow("no final newline, key added") << QByteArray("[Download]\nOther=1") << 0
-                                                 << QByteArray("[Download]\nOther=1\nCom Port=1\n")
-                                                 << QByteArray("[Download]\nOther=1\nCom Port=6\n");
+    QTest::newRow("no final newline, key added")
+        << QByteArray("[Download]\nOther=1") << 0 << QByteArray("[Download]\nOther=1\nCom Port=1\n")
+        << QByteArray("[Download]\nOther=1\nCom Port=6\n");
 
     // Numbers: the value as stored, the port index, and the number start-up writes back.
-    struct Number { const char *tag, *value; int port; const char *stored; };
+    struct Number {
+        const char *tag, *value;
+        int port;
+        const char *stored;
+    };
     const Number numbers[] = {
         {"empty value", "", 0, "1"},
         {"0", "0", 0, "1"},
@@ -321,8 +329,7 @@ void TestSettingsFaults::startUpOnAFullDisk()
 
     QCOMPARE(int(iComPort), 0);
     QCOMPARE(home.ReadSettings(), fault.isEmpty() ? grown : before);
-    QCOMPARE(Entries(home.WorkFolder()),
-             QStringList({"QRT Corvanta DMX Map.ini"}));
+    QCOMPARE(Entries(home.WorkFolder()), QStringList({"QRT Corvanta DMX Map.ini"}));
     struct stat now {};
     QCOMPARE(::stat(QFile::encodeName(home.SettingsFile()).constData(), &now), 0);
     if (shutFolder)

@@ -3,9 +3,9 @@
 // answered from a script.
 #include "document/modCVDMXMap.h"
 #include "editor/frmCVDMXMap.h"
-#include "toolkit/MsgBox.h"
 #include "kit/MsgBoxScript.h"
 #include "kit/TempHome.h"
+#include "toolkit/MsgBox.h"
 
 #include <QTest>
 #include <memory>

@@ -2,15 +2,15 @@
 // nothing the editor holds or the disk holds is lost.
 #include "EditorFixture.h"
 
-#include "document/MapFile.h"
 #include "comm/frmCVDMXMapComm.h"
-#include "toolkit/FileDialog.h"
+#include "document/MapFile.h"
 #include "kit/Boxes.h"
 #include "kit/DiskFault.h"
 #include "kit/FileAccess.h"
 #include "kit/FileDialogScript.h"
 #include "kit/Files.h"
 #include "kit/Maps.h"
+#include "toolkit/FileDialog.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -115,28 +115,49 @@ void TestDiskFaults::refusedCommandLosesNothing_data()
     const QByteArray longMap = MapFileOfSize(100000);
     // The reason depends on how the file is made read-only (kit/FileAccess.h).
     const QString readOnly = QStringLiteral("%read-only");
-    QTest::newRow("save: read-only map file")
-        << "save" << "@/locked.CVX" << "read-only" << map << readOnly;
-    QTest::newRow("save: read-only map file of 100000 bytes")
-        << "save" << "@/locked.CVX" << "read-only" << longMap << readOnly;
-    QTest::newRow("save as: over a read-only map file")
-        << "saveas" << "@/locked.CVX" << "read-only" << map << readOnly;
-    QTest::newRow("save: the file's folder is gone")
-        << "save" << "@/gone/x.CVX" << "" << QByteArray() << "No such file or directory";
-    QTest::newRow("save as: a folder") << "saveas" << "@/folder.CVX" << "folder" << QByteArray() << "Is a directory";
-    QTest::newRow("save as: into a missing folder")
-        << "saveas" << "@/missing/new.CVX" << "" << QByteArray() << "No such file or directory";
+    QTest::newRow("save: read-only map file") << "save"
+                                              << "@/locked.CVX"
+                                              << "read-only" << map << readOnly;
+    QTest::newRow("save: read-only map file of 100000 bytes") << "save"
+                                                              << "@/locked.CVX"
+                                                              << "read-only" << longMap << readOnly;
+    QTest::newRow("save as: over a read-only map file") << "saveas"
+                                                        << "@/locked.CVX"
+                                                        << "read-only" << map << readOnly;
+    QTest::newRow("save: the file's folder is gone") << "save"
+                                                     << "@/gone/x.CVX"
+                                                     << "" << QByteArray() << "No such file or directory";
+    QTest::newRow("save as: a folder") << "saveas"
+                                       << "@/folder.CVX"
+                                       << "folder" << QByteArray() << "Is a directory";
+    QTest::newRow("save as: into a missing folder") << "saveas"
+                                                    << "@/missing/new.CVX"
+                                                    << "" << QByteArray() << "No such file or directory";
     QTest::newRow("save as: into a folder without write permission")
-        << "saveas" << "@/shut/new.CVX" << "shut folder" << QByteArray() << "Permission denied";
-    QTest::newRow("save as: a named pipe") << "saveas" << "@/pipe.CVX" << "fifo" << QByteArray() << "Not a regular file";
-    QTest::newRow("save as: a device") << "saveas" << "/dev/null" << "" << QByteArray() << "Not a regular file";
-    QTest::newRow("open: a named pipe") << "open" << "@/pipe.CVX" << "fifo" << QByteArray() << "Not a regular file";
-    QTest::newRow("open: a folder") << "open" << "@/folder.CVX" << "folder" << QByteArray() << "Is a directory";
-    QTest::newRow("open: no read permission")
-        << "open" << "@/secret.CVX" << "unreadable" << map << "Permission denied";
-    QTest::newRow("open: a missing file") << "open" << "@/gone.CVX" << "" << QByteArray() << "No such file or directory";
-    QTest::newRow("open: file gone after the dialog")
-        << "open" << "@/vanishing.CVX" << "vanishes" << map << "No such file or directory";
+        << "saveas"
+        << "@/shut/new.CVX"
+        << "shut folder" << QByteArray() << "Permission denied";
+    QTest::newRow("save as: a named pipe") << "saveas"
+                                           << "@/pipe.CVX"
+                                           << "fifo" << QByteArray() << "Not a regular file";
+    QTest::newRow("save as: a device") << "saveas"
+                                       << "/dev/null"
+                                       << "" << QByteArray() << "Not a regular file";
+    QTest::newRow("open: a named pipe") << "open"
+                                        << "@/pipe.CVX"
+                                        << "fifo" << QByteArray() << "Not a regular file";
+    QTest::newRow("open: a folder") << "open"
+                                    << "@/folder.CVX"
+                                    << "folder" << QByteArray() << "Is a directory";
+    QTest::newRow("open: no read permission") << "open"
+                                              << "@/secret.CVX"
+                                              << "unreadable" << map << "Permission denied";
+    QTest::newRow("open: a missing file") << "open"
+                                          << "@/gone.CVX"
+                                          << "" << QByteArray() << "No such file or directory";
+    QTest::newRow("open: file gone after the dialog") << "open"
+                                                      << "@/vanishing.CVX"
+                                                      << "vanishes" << map << "No such file or directory";
 }
 
 void TestDiskFaults::refusedCommandLosesNothing()
@@ -228,8 +249,7 @@ void TestDiskFaults::refusedCommandLosesNothing()
         QCOMPARE(ReadBytes(target), content);
     // No half-written or temporary file left behind, no folder created.
     QCOMPARE(Entries(dir), listing);
-    QCOMPARE(Entries(dir + QStringLiteral("/shut")),
-             QStringList());
+    QCOMPARE(Entries(dir + QStringLiteral("/shut")), QStringList());
 }
 
 // Each row: the file opened and whether it is a map file. From 1028 bytes on, the first
@@ -318,16 +338,24 @@ void TestDiskFaults::saveOnAFullDisk_data()
     const QString full = QStringLiteral("No space left on device");
     const QString tooLarge = QStringLiteral("File too large");
     if (FullFileSystem::Possible()) {
-        QTest::newRow("full disk: 1028-byte map") << "full" << "map" << full;
-        QTest::newRow("full disk: map with a tail") << "full" << "tail" << full;
+        QTest::newRow("full disk: 1028-byte map") << "full"
+                                                  << "map" << full;
+        QTest::newRow("full disk: map with a tail") << "full"
+                                                    << "tail" << full;
         // Rewritten where it stands, over blocks it already has.
-        QTest::newRow("full disk: hard-linked map is saved in place") << "full" << "linked" << QString();
-        QTest::newRow("full disk: new file") << "full" << "new" << full;
+        QTest::newRow("full disk: hard-linked map is saved in place") << "full"
+                                                                      << "linked" << QString();
+        QTest::newRow("full disk: new file") << "full"
+                                             << "new" << full;
     }
-    QTest::newRow("size limit: 1028-byte map") << "limit" << "map" << tooLarge;
-    QTest::newRow("size limit: map with a tail") << "limit" << "tail" << tooLarge;
-    QTest::newRow("size limit: hard-linked map") << "limit" << "linked" << tooLarge;
-    QTest::newRow("size limit: new file") << "limit" << "new" << tooLarge;
+    QTest::newRow("size limit: 1028-byte map") << "limit"
+                                               << "map" << tooLarge;
+    QTest::newRow("size limit: map with a tail") << "limit"
+                                                 << "tail" << tooLarge;
+    QTest::newRow("size limit: hard-linked map") << "limit"
+                                                 << "linked" << tooLarge;
+    QTest::newRow("size limit: new file") << "limit"
+                                          << "new" << tooLarge;
 }
 
 void TestDiskFaults::saveOnAFullDisk()
@@ -373,8 +401,9 @@ void TestDiskFaults::saveOnAFullDisk()
         QCOMPARE(bMapChanged, false);
         return;
     }
-    QCOMPARE(f.boxes.Shown(), QList<ShownBox>({FileErrorBox(QStringLiteral("Unable To Save Map File.\r\n") + path
-                                                             + QStringLiteral("\r\n") + reason)}));
+    QCOMPARE(f.boxes.Shown(),
+             QList<ShownBox>({FileErrorBox(QStringLiteral("Unable To Save Map File.\r\n") + path
+                                           + QStringLiteral("\r\n") + reason)}));
     QCOMPARE(bMapChanged, true);
     QCOMPARE(sMapFile, file == "new" ? kNoFile : path);
     QCOMPARE(f.w->windowTitle(), title);

@@ -3,9 +3,9 @@
 #include "EditorFixture.h"
 
 #include "document/OutputLabel.h"
+#include "kit/Wheel.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/MsgBox.h"
-#include "kit/Wheel.h"
 
 #include <QPushButton>
 
@@ -109,13 +109,14 @@ void TestEditing::refreshAfterBothDeviceEntriesChangedNestsThreeDeep()
     toolkit::CallTrace::Install(&trace);
     f.w->ShowScreen();
     toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace, QStringList({
-                        "ShowScreen",
-                        "  cboDevAdd_Click",
-                        "    ShowScreen",
-                        "      cboDevRange_Click",
-                        "        ShowScreen",
-                    }));
+    QCOMPARE(trace,
+             QStringList({
+                 "ShowScreen",
+                 "  cboDevAdd_Click",
+                 "    ShowScreen",
+                 "      cboDevRange_Click",
+                 "        ShowScreen",
+             }));
     QCOMPARE(f.w->cboDevAdd->ListIndex(), 3);
     QCOMPARE(f.w->cboDevRange->ListIndex(), 9);
     QCOMPARE(f.Text(0), QStringLiteral("D:04.1"));
@@ -135,41 +136,37 @@ void TestEditing::rangeCommands_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("changed");
 
-    QTest::newRow("clear one channel") << 5 << QList<int>{255, 7, 255} << 6 << 6 << "clear"
-                                       << QList<int>{255, 255, 255} << QStringList() << true;
-    QTest::newRow("clear reversed range") << 5 << QList<int>{1, 2, 3, 4} << 7 << 5 << "clear"
-                                          << QList<int>{255, 255, 255, 4} << QStringList() << true;
-    QTest::newRow("copy one channel") << 5 << QList<int>{255, 7, 255} << 6 << 6 << "copy"
-                                      << QList<int>{255, 7, 255} << QStringList() << true;
+    QTest::newRow("clear one channel") << 5 << QList<int>{255, 7, 255} << 6 << 6 << "clear" << QList<int>{255, 255, 255}
+                                       << QStringList() << true;
+    QTest::newRow("clear reversed range")
+        << 5 << QList<int>{1, 2, 3, 4} << 7 << 5 << "clear" << QList<int>{255, 255, 255, 4} << QStringList() << true;
+    QTest::newRow("copy one channel") << 5 << QList<int>{255, 7, 255} << 6 << 6 << "copy" << QList<int>{255, 7, 255}
+                                      << QStringList() << true;
     QTest::newRow("copy from the smaller end") << 5 << QList<int>{9, 1, 2, 3, 4, 5, 6} << 10 << 5 << "copy"
                                                << QList<int>{9, 9, 9, 9, 9, 9, 6} << QStringList() << true;
-    QTest::newRow("copy of none clears silently") << 5 << QList<int>{255, 1, 2} << 5 << 6 << "copy"
-                                                  << QList<int>{255, 255, 2} << QStringList() << true;
-    QTest::newRow("copy keeps a foreign value") << 5 << QList<int>{300, 1} << 5 << 6 << "copy"
-                                                << QList<int>{300, 300} << QStringList() << true;
-    QTest::newRow("sequence one channel at 63") << 5 << QList<int>{63} << 5 << 5 << "seq"
-                                                << QList<int>{63} << QStringList() << true;
+    QTest::newRow("copy of none clears silently")
+        << 5 << QList<int>{255, 1, 2} << 5 << 6 << "copy" << QList<int>{255, 255, 2} << QStringList() << true;
+    QTest::newRow("copy keeps a foreign value")
+        << 5 << QList<int>{300, 1} << 5 << 6 << "copy" << QList<int>{300, 300} << QStringList() << true;
+    QTest::newRow("sequence one channel at 63")
+        << 5 << QList<int>{63} << 5 << 5 << "seq" << QList<int>{63} << QStringList() << true;
     QTest::newRow("sequence reversed from the smaller end")
-        << 5 << QList<int>{20, 1, 1, 1, 1, 255} << 10 << 5 << "seq"
-        << QList<int>{20, 21, 22, 23, 24, 25} << QStringList() << true;
+        << 5 << QList<int>{20, 1, 1, 1, 1, 255} << 10 << 5 << "seq" << QList<int>{20, 21, 22, 23, 24, 25}
+        << QStringList() << true;
     QTest::newRow("sequence from 60 over six stops after 63")
-        << 5 << QList<int>{60, 1, 1, 1, 7, 8} << 5 << 10 << "seq"
-        << QList<int>{60, 61, 62, 63, 7, 8} << QStringList{kMessageB} << true;
+        << 5 << QList<int>{60, 1, 1, 1, 7, 8} << 5 << 10 << "seq" << QList<int>{60, 61, 62, 63, 7, 8}
+        << QStringList{kMessageB} << true;
     QTest::newRow("sequence from 61 over three ends at 63")
-        << 5 << QList<int>{61, 1, 1, 1} << 5 << 7 << "seq"
-        << QList<int>{61, 62, 63, 1} << QStringList() << true;
+        << 5 << QList<int>{61, 1, 1, 1} << 5 << 7 << "seq" << QList<int>{61, 62, 63, 1} << QStringList() << true;
     QTest::newRow("sequence with first entry none")
-        << 5 << QList<int>{255, 4, 4, 4, 4, 9} << 10 << 5 << "seq"
-        << QList<int>{255, 4, 4, 4, 4, 9} << QStringList{kMessageA} << false;
+        << 5 << QList<int>{255, 4, 4, 4, 4, 9} << 10 << 5 << "seq" << QList<int>{255, 4, 4, 4, 4, 9}
+        << QStringList{kMessageA} << false;
     QTest::newRow("sequence with a foreign first entry")
-        << 5 << QList<int>{64, 4} << 5 << 6 << "seq"
-        << QList<int>{64, 4} << QStringList{kMessageA} << false;
+        << 5 << QList<int>{64, 4} << 5 << 6 << "seq" << QList<int>{64, 4} << QStringList{kMessageA} << false;
     QTest::newRow("sequence with a negative first entry")
-        << 5 << QList<int>{-1, 4} << 5 << 6 << "seq"
-        << QList<int>{-1, 4} << QStringList{kMessageA} << false;
-    QTest::newRow("sequence over all 512 from 0")
-        << 0 << QList<int>{0} << 0 << 511 << "seq"
-        << QList<int>{0, 1, 2, 62, 63, 255} << QStringList{kMessageB} << true;
+        << 5 << QList<int>{-1, 4} << 5 << 6 << "seq" << QList<int>{-1, 4} << QStringList{kMessageA} << false;
+    QTest::newRow("sequence over all 512 from 0") << 0 << QList<int>{0} << 0 << 511 << "seq"
+                                                  << QList<int>{0, 1, 2, 62, 63, 255} << QStringList{kMessageB} << true;
 }
 
 void TestEditing::rangeCommands()

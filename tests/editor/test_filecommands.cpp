@@ -4,11 +4,11 @@
 #include "EditorFixture.h"
 
 #include "document/MapFile.h"
-#include "toolkit/CallTrace.h"
 #include "kit/Boxes.h"
 #include "kit/FileDialogScript.h"
 #include "kit/Files.h"
 #include "kit/Maps.h"
+#include "toolkit/CallTrace.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,12 +49,19 @@ void TestFileCommands::stateTable_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QString>("dialog");
-    QTest::addColumn<QString>("file");    // "none", "old" or the new name
+    QTest::addColumn<QString>("file"); // "none", "old" or the new name
     QTest::addColumn<bool>("changedAfter");
-    QTest::addColumn<QString>("map");     // "edited", "reset", "disk"
+    QTest::addColumn<QString>("map"); // "edited", "reset", "disk"
     QTest::addColumn<bool>("written");
 
-    struct Row { const char *tag; bool titled, changed; const char *cmd, *prompt, *dialog, *file; bool changedAfter; const char *map; bool written; };
+    struct Row {
+        const char *tag;
+        bool titled, changed;
+        const char *cmd, *prompt, *dialog, *file;
+        bool changedAfter;
+        const char *map;
+        bool written;
+    };
     const Row rows[] = {
         {"new: untitled unchanged asks nothing", false, false, "new", "", "", "none", false, "reset", false},
         {"new: titled unchanged asks nothing", true, false, "new", "", "", "none", false, "reset", false},
@@ -153,15 +160,16 @@ void TestFileCommands::openShowsTheFileWithItsDeviceLists()
     toolkit::CallTrace::Install(&trace);
     f.w->mnuFileOpen_Click();
     toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace, QStringList({
-                        "mnuFileOpen_Click",
-                        "  FileOpen",
-                        "  ShowScreen",
-                        "    cboDevAdd_Click",
-                        "      ShowScreen",
-                        "        cboDevRange_Click",
-                        "          ShowScreen",
-                    }));
+    QCOMPARE(trace,
+             QStringList({
+                 "mnuFileOpen_Click",
+                 "  FileOpen",
+                 "  ShowScreen",
+                 "    cboDevAdd_Click",
+                 "      ShowScreen",
+                 "        cboDevRange_Click",
+                 "          ShowScreen",
+             }));
     QCOMPARE(f.w->windowTitle(), QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path);
     QCOMPARE(f.w->cboDevAdd->currentText(), QStringLiteral("Device Address: 03"));
     QCOMPARE(f.w->cboDevRange->currentText(), QStringLiteral("Device Range: 7 / Switch Setting: 6"));
@@ -224,8 +232,8 @@ void TestFileCommands::dialogStartingNames()
     const QString dir = f.home.WorkFolder() + QLatin1Char('/');
     const QString pattern = dir + QStringLiteral("*.CVX");
     QVERIFY(WriteBytes(dir + QStringLiteral("b.CVX"), MapToBytes(DiskMap())));
-    FileDialogScript dialogs({QString(), QString(), dir + QStringLiteral("a.CVX"), dir + QStringLiteral("b.CVX"),
-                              QString(), QString()});
+    FileDialogScript dialogs(
+        {QString(), QString(), dir + QStringLiteral("a.CVX"), dir + QStringLiteral("b.CVX"), QString(), QString()});
     f.w->mnuFileOpen_Click();   // cancelled
     f.w->mnuFileOpen_Click();   // cancelled
     f.w->mnuFileSaveAs_Click(); // a.CVX
@@ -259,8 +267,8 @@ void TestFileCommands::dialogAnswersThatChooseNothing()
     QFETCH(QString, answer);
     EditorFixture f;
     const QString pattern = f.home.WorkFolder() + QStringLiteral("/*.CVX");
-    FileDialogScript dialogs({answer == "pattern" ? pattern : QStringLiteral(""),
-                              answer == "pattern" ? pattern : QStringLiteral("")});
+    FileDialogScript dialogs(
+        {answer == "pattern" ? pattern : QStringLiteral(""), answer == "pattern" ? pattern : QStringLiteral("")});
     iDmxMap[0] = 1;
     bMapChanged = true;
     f.boxes.Answer({toolkit::vbYes});
@@ -293,12 +301,18 @@ void TestFileCommands::exitAndClose_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("exit, no edits") << false << "exit" << "" << true;
-    QTest::newRow("exit, edits, No") << true << "exit" << "no" << false;
-    QTest::newRow("exit, edits, Yes") << true << "exit" << "yes" << true;
-    QTest::newRow("close, no edits") << false << "close" << "" << true;
-    QTest::newRow("close, edits, No") << true << "close" << "no" << false;
-    QTest::newRow("close, edits, Yes") << true << "close" << "yes" << true;
+    QTest::newRow("exit, no edits") << false << "exit"
+                                    << "" << true;
+    QTest::newRow("exit, edits, No") << true << "exit"
+                                     << "no" << false;
+    QTest::newRow("exit, edits, Yes") << true << "exit"
+                                      << "yes" << true;
+    QTest::newRow("close, no edits") << false << "close"
+                                     << "" << true;
+    QTest::newRow("close, edits, No") << true << "close"
+                                      << "no" << false;
+    QTest::newRow("close, edits, Yes") << true << "close"
+                                       << "yes" << true;
 }
 
 void TestFileCommands::exitAndClose()

@@ -1,9 +1,9 @@
 // Presses on the grid: the output chooser, the multi-select range and its colours.
 #include "EditorFixture.h"
 
+#include "kit/Wheel.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/Caption.h"
-#include "kit/Wheel.h"
 
 #include <QAccessible>
 #include <QPushButton>
@@ -76,9 +76,18 @@ void TestSelection::chooserHoldsSixtyFiveEntries_data()
     QTest::addColumn<QString>("entry4");
     QTest::addColumn<QString>("entry5");
     QTest::addColumn<QString>("entry64");
-    QTest::newRow("address 1") << 0 << "D:01.1" << "D:01.4" << "D:02.1" << "D:10.4";
-    QTest::newRow("address 6") << 5 << "D:06.1" << "D:06.4" << "D:07.1" << "- - -";
-    QTest::newRow("address 16") << 15 << "D:10.1" << "D:10.4" << "- - -" << "- - -";
+    QTest::newRow("address 1") << 0 << "D:01.1"
+                               << "D:01.4"
+                               << "D:02.1"
+                               << "D:10.4";
+    QTest::newRow("address 6") << 5 << "D:06.1"
+                               << "D:06.4"
+                               << "D:07.1"
+                               << "- - -";
+    QTest::newRow("address 16") << 15 << "D:10.1"
+                                << "D:10.4"
+                                << "- - -"
+                                << "- - -";
 }
 
 void TestSelection::chooserHoldsSixtyFiveEntries()
@@ -116,13 +125,14 @@ void TestSelection::leftPressPaintsBeforeTheChooserOpens()
     toolkit::CallTrace::Install(&trace);
     f.Press(3, Qt::LeftButton);
     toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace, QStringList({
-                        "lblDimChan_MouseDown",
-                        "  ShowMS",
-                        "  ChanSel",
-                        "    cboDimChan_Click",
-                        "      ShowScreen",
-                    }));
+    QCOMPARE(trace,
+             QStringList({
+                 "lblDimChan_MouseDown",
+                 "  ShowMS",
+                 "  ChanSel",
+                 "    cboDimChan_Click",
+                 "      ShowScreen",
+             }));
 }
 
 // Each row: presses as (cell, button, modifiers), then the expected range.
@@ -137,7 +147,8 @@ void TestSelection::pressSequences_data()
     QTest::newRow("right press: one cell") << QList<QList<int>>{{7, R, 0}} << true << 7 << 7;
     QTest::newRow("right then shift+right backwards") << QList<QList<int>>{{10, R, 0}, {3, R, S}} << true << 10 << 3;
     QTest::newRow("right then ctrl+right forwards") << QList<QList<int>>{{3, R, 0}, {300, R, C}} << true << 3 << 300;
-    QTest::newRow("alt+right moves the end again") << QList<QList<int>>{{3, R, 0}, {300, R, C}, {5, R, A}} << true << 3 << 5;
+    QTest::newRow("alt+right moves the end again")
+        << QList<QList<int>>{{3, R, 0}, {300, R, C}, {5, R, A}} << true << 3 << 5;
     QTest::newRow("shift+ctrl+right") << QList<QList<int>>{{20, R, 0}, {25, R, S | C}} << true << 20 << 25;
     QTest::newRow("middle press starts a range") << QList<QList<int>>{{9, M, 0}} << true << 9 << 9;
     QTest::newRow("a new anchor") << QList<QList<int>>{{10, R, 0}, {3, R, S}, {50, R, 0}} << true << 50 << 50;

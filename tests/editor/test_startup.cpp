@@ -100,9 +100,12 @@ void TestStartup::deviceListTexts_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("range");
-    QTest::newRow("0") << 0 << "Device Address: 01" << "Device Range: 1 / Switch Setting: 0";
-    QTest::newRow("9") << 9 << "Device Address: 0A" << "Device Range: 10 / Switch Setting: 9";
-    QTest::newRow("15") << 15 << "Device Address: 10" << "Device Range: 16 / Switch Setting: F";
+    QTest::newRow("0") << 0 << "Device Address: 01"
+                       << "Device Range: 1 / Switch Setting: 0";
+    QTest::newRow("9") << 9 << "Device Address: 0A"
+                       << "Device Range: 10 / Switch Setting: 9";
+    QTest::newRow("15") << 15 << "Device Address: 10"
+                        << "Device Range: 16 / Switch Setting: F";
 }
 
 void TestStartup::deviceListTexts()
@@ -197,7 +200,8 @@ void TestStartup::everyTextFitsItsControl()
         const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         const int width = button->fontMetrics().horizontalAdvance(button->text());
         QVERIFY2(width <= contents.width(),
-                 qPrintable(QStringLiteral("\"%1\" is %2 px in %3 px").arg(button->text()).arg(width).arg(contents.width())));
+                 qPrintable(
+                     QStringLiteral("\"%1\" is %2 px in %3 px").arg(button->text()).arg(width).arg(contents.width())));
     }
 }
 
@@ -231,15 +235,16 @@ void TestStartup::startupOrderAndNesting()
     frmCVDMXMap w;
     w.ShowAndActivate();
     toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace, QStringList({
-                        "Form_Load",
-                        "  cboDevAdd_Click",
-                        "    ShowScreen",
-                        "      cboDevRange_Click",
-                        "        ShowScreen",
-                        "Form_Activate",
-                        "  ShowScreen",
-                    }));
+    QCOMPARE(trace,
+             QStringList({
+                 "Form_Load",
+                 "  cboDevAdd_Click",
+                 "    ShowScreen",
+                 "      cboDevRange_Click",
+                 "        ShowScreen",
+                 "Form_Activate",
+                 "  ShowScreen",
+             }));
 }
 
 // A screen reader walking the window finds the two legends and then, channel by channel,

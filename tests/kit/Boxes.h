@@ -2,8 +2,8 @@
 #include "kit/MsgBoxScript.h"
 
 // The message boxes the program shows, letter for letter, with their codes.
-inline const QString kChecksumFaultText =
-    QStringLiteral("Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
+inline const QString kChecksumFaultText
+    = QStringLiteral("Download Failed.\r\nChecksum Fault.\r\nDevice Will NOT Function Properly.");
 inline const ShownBox kCommFaultBox{QStringLiteral("Comm Fault"), 16, QStringLiteral("Fault")};
 inline const ShownBox kInvalidPortBox{QStringLiteral("Invalid COM Port."), 48, QStringLiteral("COM Error")};
 inline const ShownBox kChecksumFaultBox{kChecksumFaultText, 16, QStringLiteral("Download Failure")};

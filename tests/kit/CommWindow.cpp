@@ -12,8 +12,11 @@ bool AtRest(const frmCVDMXMapComm &w)
 
 CommWindowLog::CommWindowLog(frmCVDMXMapComm &w) : w_(w)
 {
-    names_ = {{w.cboComPort, "cboComPort"}, {w.cmdDownload, "cmdDownload"},
-              {w.cmdFirmRev, "cmdFirmRev"}, {w.cmdClose, "cmdClose"}, {w.pbDL, "pbDL"}};
+    names_ = {{w.cboComPort, "cboComPort"},
+              {w.cmdDownload, "cmdDownload"},
+              {w.cmdFirmRev, "cmdFirmRev"},
+              {w.cmdClose, "cmdClose"},
+              {w.pbDL, "pbDL"}};
     for (auto it = names_.cbegin(); it != names_.cend(); ++it)
         it.key()->installEventFilter(this);
     connect(w.pbDL, &QProgressBar::valueChanged, this, [this](int v) { Log(QStringLiteral("pbDL %1").arg(v)); });
@@ -59,14 +62,18 @@ void CommWindowLog::Log(const QString &what)
 
 QStringList DownloadLog(int lastBlock, const QString &boxTitle, bool portOpen)
 {
-    QStringList log{"cboComPort disabled [open]", "cmdDownload disabled [open]", "cmdFirmRev disabled [open]",
-                    "cmdClose disabled [open]", "pbDL 0 [open]", "pbDL shown [open]"};
+    QStringList log{"cboComPort disabled [open]",
+                    "cmdDownload disabled [open]",
+                    "cmdFirmRev disabled [open]",
+                    "cmdClose disabled [open]",
+                    "pbDL 0 [open]",
+                    "pbDL shown [open]"};
     for (int b = 1; b <= lastBlock; ++b)
         log << QStringLiteral("pbDL %1 [open]").arg(b);
     const QString port = portOpen ? QStringLiteral(" [open]") : QStringLiteral(" [closed]");
     log << "box " + boxTitle + port;
-    for (const char *name : {"pbDL hidden", "cboComPort enabled", "cmdDownload enabled", "cmdFirmRev enabled",
-                             "cmdClose enabled"})
+    for (const char *name :
+         {"pbDL hidden", "cboComPort enabled", "cmdDownload enabled", "cmdFirmRev enabled", "cmdClose enabled"})
         log << QLatin1String(name) + port;
     return log;
 }

@@ -55,8 +55,7 @@ bool FullFileSystem::Fill() const
         }
     }
     // The last page may have taken part of a block; one byte more must fail too.
-    while (full && ::write(fd, "f", 1) == 1) {
-    }
+    while (full && ::write(fd, "f", 1) == 1) {}
     ::close(fd);
     return full;
 }

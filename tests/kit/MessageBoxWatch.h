@@ -8,7 +8,7 @@ struct SeenMessageBox {
     QString title;
     QString text;
     Qt::TextFormat format = Qt::AutoText;
-    QString labelText;                       // the text its label holds
+    QString labelText;                         // the text its label holds
     Qt::TextFormat labelFormat = Qt::AutoText; // how its label renders that text
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;

@@ -9,10 +9,7 @@ struct ShownBox {
     QString text;
     int buttons;
     QString title;
-    bool operator==(const ShownBox &o) const
-    {
-        return text == o.text && buttons == o.buttons && title == o.title;
-    }
+    bool operator==(const ShownBox &o) const { return text == o.text && buttons == o.buttons && title == o.title; }
 };
 
 class MsgBoxScript {
@@ -25,7 +22,11 @@ public:
     void Answer(QList<int> answers) { answers_ = std::move(answers); }
     const QList<ShownBox> &Shown() const { return shown_; }
     int Unexpected() const { return unexpected_; }
-    void Reset() { shown_.clear(); unexpected_ = 0; }
+    void Reset()
+    {
+        shown_.clear();
+        unexpected_ = 0;
+    }
 
 private:
     QList<int> answers_;

@@ -43,8 +43,7 @@ void PtyController::Stop()
         return;
     stopping_ = true;
     const char one = 1;
-    while (::write(stopWrite_.Get(), &one, 1) < 0 && errno == EINTR) {
-    }
+    while (::write(stopWrite_.Get(), &one, 1) < 0 && errno == EINTR) {}
     thread_.join();
 }
 

@@ -60,8 +60,7 @@ bool ScriptedLine::Output(const QByteArray &bytes)
         events_.append({now_ + piece.atMs, piece.bytes, false});
     if (step.hangUpAtMs >= 0)
         events_.append({now_ + step.hangUpAtMs, QByteArray(), true});
-    std::stable_sort(events_.begin(), events_.end(),
-                     [](const Event &a, const Event &b) { return a.atMs < b.atMs; });
+    std::stable_sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) { return a.atMs < b.atMs; });
     return true;
 }
 

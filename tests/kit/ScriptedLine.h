@@ -20,10 +20,10 @@ public:
         QByteArray bytes;
     };
     struct Step {
-        QByteArray frame;      // the frame expected
-        QList<Piece> reply;    // in order of time; none: silence
+        QByteArray frame;   // the frame expected
+        QList<Piece> reply; // in order of time; none: silence
         bool writeFails = false;
-        int hangUpAtMs = -1;   // the line is lost this long after the send (-1: never)
+        int hangUpAtMs = -1; // the line is lost this long after the send (-1: never)
     };
     using Script = QList<Step>;
 

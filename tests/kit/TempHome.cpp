@@ -4,7 +4,8 @@
 #include <QFile>
 
 TempHome::TempHome(const QString &parent)
-    : dir_(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/home-XXXXXX") : parent + QStringLiteral("/home-XXXXXX")),
+    : dir_(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/home-XXXXXX")
+                            : parent + QStringLiteral("/home-XXXXXX")),
       oldHome_(qgetenv("HOME"))
 {
     qputenv("HOME", QFile::encodeName(dir_.path()));

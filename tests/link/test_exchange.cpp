@@ -1,12 +1,12 @@
 // The exchange's rules, on a scripted line with a fake clock: when it ends, what it reads,
 // what it throws away, and when a reply counts as too late. One exchange runs over a real
 // serial port on a pseudo-terminal.
+#include "kit/ScriptedLine.h"
 #include "link/Exchange.h"
 #include "link/Protocol.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
 #include "platform/Stopwatch.h"
-#include "kit/ScriptedLine.h"
 
 #include <QtTest>
 #include <thread>
@@ -53,9 +53,8 @@ void TestExchange::rules_data()
     const QString sum = QString::fromLatin1(kChecksumReply);
     const QList<QByteArray> timedOut = Discarded();
 
-    QTest::newRow("exactly iRet characters")
-        << Answer("[04]", kRevisionReply, 30) << none << -1 << 20 << false << rev << 30
-        << Discarded() + QList<QByteArray>{kRevisionReply};
+    QTest::newRow("exactly iRet characters") << Answer("[04]", kRevisionReply, 30) << none << -1 << 20 << false << rev
+                                             << 30 << Discarded() + QList<QByteArray>{kRevisionReply};
     QTest::newRow("more than iRet: every waiting character")
         << Answer("[04]", kRevisionReply + "XY", 30) << none << -1 << 20 << false << rev + "XY" << 30
         << Discarded() + QList<QByteArray>{kRevisionReply + "XY"};
@@ -65,44 +64,41 @@ void TestExchange::rules_data()
     QTest::newRow("reply in pieces") << InPieces("[04]", {{10, "[CVD"}, {700, "MX FW REV"}, {1300, " 1.01 ]"}}) << none
                                      << -1 << 20 << false << rev << 1300
                                      << Discarded() + QList<QByteArray>{kRevisionReply};
-    QTest::newRow("junk first counts")
-        << Answer("[03]", "~~" + kChecksumReply, 5) << none << -1 << 18 << false << "~~" + sum << 5
-        << Discarded() + QList<QByteArray>{"~~" + kChecksumReply};
-    QTest::newRow("complete 1 ms before the limit") << Answer("[04]", kRevisionReply, kLimit - 1) << none << -1 << 20
-                                                    << false << rev << kLimit - 1
-                                                    << Discarded() + QList<QByteArray>{kRevisionReply};
+    QTest::newRow("junk first counts") << Answer("[03]", "~~" + kChecksumReply, 5) << none << -1 << 18 << false
+                                       << "~~" + sum << 5 << Discarded() + QList<QByteArray>{"~~" + kChecksumReply};
+    QTest::newRow("complete 1 ms before the limit")
+        << Answer("[04]", kRevisionReply, kLimit - 1) << none << -1 << 20 << false << rev << kLimit - 1
+        << Discarded() + QList<QByteArray>{kRevisionReply};
     // The wait ends because the characters are there, but the stopwatch read after the
     // wait decides: it shows the limit reached.
     QTest::newRow("complete right at the limit: a time-out")
         << Answer("[04]", kRevisionReply, kLimit) << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
-    QTest::newRow("reply after the limit") << Answer("[04]", kRevisionReply, kLimit + 200) << none << -1 << 20 << true
-                                           << "earlier" << kLimit << timedOut;
+    QTest::newRow("reply after the limit")
+        << Answer("[04]", kRevisionReply, kLimit + 200) << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
     QTest::newRow("silence") << Silent("[04]") << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
-    QTest::newRow("one character short")
-        << Answer("[04]", kRevisionReply.chopped(1), 10) << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
+    QTest::newRow("one character short") << Answer("[04]", kRevisionReply.chopped(1), 10) << none << -1 << 20 << true
+                                         << "earlier" << kLimit << timedOut;
     QTest::newRow("characters waiting before the send are discarded")
         << Answer("[03]", kChecksumReply, 8) << QByteArray("[01][01]") << -1 << 18 << false << sum << 8
         << Discarded("[01][01]") + QList<QByteArray>{kChecksumReply};
     // Each read takes what the port holds; what waits behind it comes up with the next.
     QTest::newRow("four reads take 4096 characters waiting behind a 1024-byte port")
         << Answer("[03]", kChecksumReply, 8) << QByteArray(4096, '#') << 1024 << 18 << false << sum << 8
-        << QList<QByteArray>{QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'),
-                             QByteArray(1024, '#'), kChecksumReply};
+        << QList<QByteArray>{QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'),
+                             kChecksumReply};
     QTest::newRow("the 4097th character waiting leads the reply")
         << Answer("[03]", kChecksumReply, 8) << QByteArray(4097, '#') << 1024 << 18 << false << "#" + sum << 8
-        << QList<QByteArray>{QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'),
-                             QByteArray(1024, '#'), "#" + kChecksumReply};
-    QTest::newRow("iRet 0 ends at once") << Answer("[04]", kRevisionReply, 300) << none << -1 << 0 << false << ""
-                                         << 0 << Discarded() + QList<QByteArray>{QByteArray()};
+        << QList<QByteArray>{QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'), QByteArray(1024, '#'),
+                             "#" + kChecksumReply};
+    QTest::newRow("iRet 0 ends at once") << Answer("[04]", kRevisionReply, 300) << none << -1 << 0 << false << "" << 0
+                                         << Discarded() + QList<QByteArray>{QByteArray()};
     QTest::newRow("device gone: a time-out at once")
         << HangsUp("[04]", 300) << none << -1 << 20 << true << "earlier" << 300 << timedOut;
-    QTest::newRow("device gone after part of the reply")
-        << [] {
-               ScriptedLine::Step step = InPieces("[04]", {{40, "[CVDMX"}});
-               step.hangUpAtMs = 90;
-               return step;
-           }()
-        << none << -1 << 20 << true << "earlier" << 90 << timedOut;
+    QTest::newRow("device gone after part of the reply") << [] {
+        ScriptedLine::Step step = InPieces("[04]", {{40, "[CVDMX"}});
+        step.hangUpAtMs = 90;
+        return step;
+    }() << none << -1 << 20 << true << "earlier" << 90 << timedOut;
     QTest::newRow("write error: a time-out at once")
         << WriteFails("[04]") << none << -1 << 20 << true << "earlier" << 0 << timedOut;
 }

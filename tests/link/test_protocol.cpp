@@ -1,6 +1,6 @@
 // The controller's frames and the map checksum.
-#include "link/Protocol.h"
 #include "kit/Maps.h"
+#include "link/Protocol.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -85,8 +85,7 @@ void TestProtocol::checksumReferenceValues_data()
     QTest::newRow("all 0") << MapOf([](int) { return int16_t(0); }, 3, 15) << "E5E2E3BB4E4AF0E9";
     QTest::newRow("entry 0 is 0, rest 255")
         << MapOf([](int i) { return int16_t(i == 0 ? 0 : 255); }, 3, 15) << "E5F8557D5599D5D7";
-    QTest::newRow("entry i is i mod 256") << MapOf([](int i) { return int16_t(i % 256); }, 3, 15)
-                                          << "95C9D1FCC152382D";
+    QTest::newRow("entry i is i mod 256") << MapOf([](int i) { return int16_t(i % 256); }, 3, 15) << "95C9D1FCC152382D";
 }
 
 void TestProtocol::checksumReferenceValues()

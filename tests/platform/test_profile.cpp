@@ -25,11 +25,13 @@ void TestProfile::lookup_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<QByteArray>("value");
     QTest::newRow("plain") << QByteArray("[Download]\nCom Port=3\n") << true << QByteArray("3");
-    QTest::newRow("case and blanks") << QByteArray(" [ DOWNLOAD ] \r\n  com PORT  =  4 \r\n") << true << QByteArray("4");
+    QTest::newRow("case and blanks") << QByteArray(" [ DOWNLOAD ] \r\n  com PORT  =  4 \r\n") << true
+                                     << QByteArray("4");
     QTest::newRow("missing key") << QByteArray("[Download]\nOther=3\n") << false << QByteArray();
     QTest::newRow("other section") << QByteArray("[Ports]\nCom Port=3\n") << false << QByteArray();
     QTest::newRow("comment line") << QByteArray("[Download]\n;Com Port=3\n") << false << QByteArray();
-    QTest::newRow("first of repeated keys") << QByteArray("[Download]\nCom Port=2\nCom Port=5\n") << true << QByteArray("2");
+    QTest::newRow("first of repeated keys")
+        << QByteArray("[Download]\nCom Port=2\nCom Port=5\n") << true << QByteArray("2");
     QTest::newRow("first of repeated sections")
         << QByteArray("[Download]\nx=1\n[Download]\nCom Port=5\n") << false << QByteArray();
     QTest::newRow("binary garbage") << QByteArray("\x00\xff[\x01=\n\r\r=", 9) << false << QByteArray();

@@ -48,10 +48,10 @@ void TestSerialDevices::keyRemoved_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
     QTest::newRow("the key's line only")
-        << QByteArray("; mine\r\n[Ports]\r\nCOM1=/dev/a\r\n com2 = /dev/b \r\nCOM3=/dev/c\r\n[Download]\r\nCom Port=2\r\n")
+        << QByteArray(
+               "; mine\r\n[Ports]\r\nCOM1=/dev/a\r\n com2 = /dev/b \r\nCOM3=/dev/c\r\n[Download]\r\nCom Port=2\r\n")
         << QByteArray("; mine\r\n[Ports]\r\nCOM1=/dev/a\r\nCOM3=/dev/c\r\n[Download]\r\nCom Port=2\r\n");
-    QTest::newRow("the last line, without a newline")
-        << QByteArray("[Ports]\nCOM2=/dev/b") << QByteArray("[Ports]\n");
+    QTest::newRow("the last line, without a newline") << QByteArray("[Ports]\nCOM2=/dev/b") << QByteArray("[Ports]\n");
     QTest::newRow("no such key") << QByteArray("[Ports]\nCOM1=/dev/a\n") << QByteArray("[Ports]\nCOM1=/dev/a\n");
     QTest::newRow("the key in another section")
         << QByteArray("[Other]\nCOM2=x\n[Ports]\n") << QByteArray("[Other]\nCOM2=x\n[Ports]\n");
@@ -104,9 +104,10 @@ void TestSerialDevices::devicesOfATree()
     for (const SerialDevice &d : devices)
         listed << QDir(dev.path()).relativeFilePath(d.path) + QStringLiteral(" -> ")
                 + (d.target.isEmpty() ? QString() : QDir(dev.path()).relativeFilePath(d.target));
-    QCOMPARE(listed, QStringList({"serial/by-id/usb-Arduino_Uno_7563-if00 -> ttyACM0",
-                                  "serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0 -> ttyUSB1", "ttyACM0 -> ",
-                                  "ttyUSB0 -> ", "ttyUSB1 -> "}));
+    QCOMPARE(listed,
+             QStringList({"serial/by-id/usb-Arduino_Uno_7563-if00 -> ttyACM0",
+                          "serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0 -> ttyUSB1", "ttyACM0 -> ", "ttyUSB0 -> ",
+                          "ttyUSB1 -> "}));
     QCOMPARE(StableName(dev.filePath(QStringLiteral("ttyUSB1")), devices),
              dev.filePath(QStringLiteral("serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0")));
     QCOMPARE(StableName(dev.filePath(QStringLiteral("ttyUSB0")), devices), QString());

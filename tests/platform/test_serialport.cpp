@@ -1,13 +1,13 @@
+#include "kit/TempHome.h"
 #include "platform/ComPorts.h"
+#include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
 #include "platform/Stopwatch.h"
-#include "platform/PseudoTerminal.h"
-#include "kit/TempHome.h"
 
 #include <QTemporaryFile>
+#include <QtTest>
 #include <cerrno>
 #include <cstring>
-#include <QtTest>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -102,8 +102,9 @@ void TestSerialPort::refusesDeviceInUseUntilClosed()
     QString reason;
     QVERIFY(first.Open(pty.Path(), &reason));
     QVERIFY(!second.Open(pty.Path(), &reason));
-    QCOMPARE(reason, ::geteuid() == 0 ? QStringLiteral("in use: ") + QString::fromLocal8Bit(std::strerror(EWOULDBLOCK))
-                                      : QStringLiteral("open: ") + QString::fromLocal8Bit(std::strerror(EBUSY)));
+    QCOMPARE(reason,
+             ::geteuid() == 0 ? QStringLiteral("in use: ") + QString::fromLocal8Bit(std::strerror(EWOULDBLOCK))
+                              : QStringLiteral("open: ") + QString::fromLocal8Bit(std::strerror(EBUSY)));
     QVERIFY(!second.PortOpen());
     QVERIFY(first.PortOpen());
     first.Close();

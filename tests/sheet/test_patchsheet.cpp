@@ -96,10 +96,10 @@ void TestPatchSheet::sheetReadsBack()
     const QStringList lines = text.split(QLatin1Char('\n'));
     QVERIFY2(QRegularExpression(QStringLiteral("^Stage\\.CVX\\s+2026-12-07$")).match(lines[0]).hasMatch(),
              qPrintable(lines[0]));
-    QCOMPARE(lines[1].simplified(), (DeviceAddressText(map[kDevAddEntry]) + QLatin1Char(' ')
-                                     + DeviceRangeText(map[kDevRangeEntry]) + QStringLiteral(" Checksum: ")
-                                     + dmxlink::MapChecksumText(map))
-                                        .simplified());
+    QCOMPARE(lines[1].simplified(),
+             (DeviceAddressText(map[kDevAddEntry]) + QLatin1Char(' ') + DeviceRangeText(map[kDevRangeEntry])
+              + QStringLiteral(" Checksum: ") + dmxlink::MapChecksumText(map))
+                 .simplified());
 
     // The 512 channels, each with its output as the window shows it.
     static const QRegularExpression cell(QStringLiteral("\\b(\\d{3}) (D:[0-9A-F]{2}\\.[1-4]|- - -)"));

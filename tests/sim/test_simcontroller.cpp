@@ -1,9 +1,9 @@
 // The simulator's controller: what it keeps of a download, what it answers, how it finds
 // frames in the bytes of the line, and each way it can be told to misbehave.
 #include "document/MapFile.h"
+#include "kit/Maps.h"
 #include "link/Protocol.h"
 #include "sim/SimController.h"
-#include "kit/Maps.h"
 
 #include <QtTest>
 
@@ -93,16 +93,16 @@ void TestSimController::misbehaves_data()
     QTest::newRow("silent 03") << QStringList{"silent", "03"} << QByteArray("[03]") << QByteArray() << 0;
     QTest::newRow("silent 01 other cmd") << QStringList{"silent", "01"} << QByteArray("[04]")
                                          << QByteArray("[CVDMX FW REV 1.01 ]") << 0;
-    QTest::newRow("short 04") << QStringList{"short", "04"} << QByteArray("[04]")
-                              << QByteArray("[CVDMX FW REV 1.01 ") << 0;
+    QTest::newRow("short 04") << QStringList{"short", "04"} << QByteArray("[04]") << QByteArray("[CVDMX FW REV 1.01 ")
+                              << 0;
     QTest::newRow("extra 03") << QStringList{"extra", "03"} << QByteArray("[03]") << "[" + sum + "]#" << 0;
     QTest::newRow("junk 03") << QStringList{"junk", "03"} << QByteArray("[03]") << "~~[" + sum + "]" << 0;
-    QTest::newRow("late 04") << QStringList{"late", "04"} << QByteArray("[04]")
-                             << QByteArray("[CVDMX FW REV 1.01 ]") << 1500;
-    QTest::newRow("wrong checksum") << QStringList{"wrong"} << QByteArray("[03]")
-                                    << QByteArray("[0A1A1879AC56C2A0]") << 0;
-    QTest::newRow("lower checksum") << QStringList{"lower"} << QByteArray("[03]")
-                                    << QByteArray("[0a1a1879ac56c2a8]") << 0;
+    QTest::newRow("late 04") << QStringList{"late", "04"} << QByteArray("[04]") << QByteArray("[CVDMX FW REV 1.01 ]")
+                             << 1500;
+    QTest::newRow("wrong checksum") << QStringList{"wrong"} << QByteArray("[03]") << QByteArray("[0A1A1879AC56C2A0]")
+                                    << 0;
+    QTest::newRow("lower checksum") << QStringList{"lower"} << QByteArray("[03]") << QByteArray("[0a1a1879ac56c2a8]")
+                                    << 0;
 }
 
 void TestSimController::misbehaves()

@@ -3,9 +3,9 @@
 #include "document/MapFile.h"
 #include "kit/DiskFault.h"
 #include "kit/Files.h"
-#include "platform/PseudoTerminal.h"
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
+#include "platform/PseudoTerminal.h"
 
 #include <QFile>
 #include <QProcess>
@@ -42,8 +42,10 @@ void TestSimulator::portTakesExactlyAComPortOrADevice_data()
 {
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("key");
-    QTest::newRow("COM3") << "COM3" << "COM3";
-    QTest::newRow("com8, any case") << "com8" << "COM8";
+    QTest::newRow("COM3") << "COM3"
+                          << "COM3";
+    QTest::newRow("com8, any case") << "com8"
+                                    << "COM8";
     for (const char *bad : {"COM01", "com+3", "COM 2", "COM9", "COM0", "COM", "COM1x", "3", "ttyUSB0"})
         QTest::newRow(bad) << bad << QString();
 }
@@ -93,9 +95,12 @@ void TestSimulator::saveThatFailsLeavesTheOldFile_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
     if (FullFileSystem::Possible())
-        QTest::newRow("full disk") << "full" << "No space left on device";
-    QTest::newRow("size limit") << "limit" << "File too large";
-    QTest::newRow("a named pipe") << "pipe" << "Not a regular file";
+        QTest::newRow("full disk") << "full"
+                                   << "No space left on device";
+    QTest::newRow("size limit") << "limit"
+                                << "File too large";
+    QTest::newRow("a named pipe") << "pipe"
+                                  << "Not a regular file";
 }
 
 void TestSimulator::saveThatFailsLeavesTheOldFile()

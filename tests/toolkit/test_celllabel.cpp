@@ -139,13 +139,11 @@ void TestCellLabel::doubleClickIsOneMouseDownAndOneClick()
     QFETCH(int, modifiers);
     QFETCH(QStringList, expected);
     Window w;
-    QTest::mouseDClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers),
-                       QPoint(45, 37));
+    QTest::mouseDClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers), QPoint(45, 37));
     QCOMPARE(w.events, expected);
     // The next press after the double click is a new one.
     w.events.clear();
-    QTest::mouseClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers),
-                      QPoint(45, 37));
+    QTest::mouseClick(w.top.windowHandle(), Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers), QPoint(45, 37));
     QCOMPARE(w.events, expected);
 }
 

@@ -19,7 +19,8 @@ void TestMsgBox::textIsShownLetterForLetter_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("bold markup") << "<b>1.01</b>";
     QTest::newRow("entity") << "REV &amp; 2";
-    QTest::newRow("markup and lines") << "Unable To Open Map File.\r\n/home/x/<i>a</i> & b.CVX\r\nNo such file or directory";
+    QTest::newRow("markup and lines")
+        << "Unable To Open Map File.\r\n/home/x/<i>a</i> & b.CVX\r\nNo such file or directory";
     QTest::newRow("plain") << "Download Complete";
 }
 

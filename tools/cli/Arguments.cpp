@@ -15,7 +15,6 @@ void UsageError(const Command &command, const QString &message)
           + QStringLiteral(" --help)"));
 }
 
-
 // The option words: a flag, or a word that takes the next word (or what follows "=") as
 // its value.
 struct OptionWord {
@@ -111,8 +110,9 @@ bool CheckArguments(const Command &command, const Arguments &a)
     }
     for (const OptionWord &o : kOptionWords) {
         if ((command.required & o.option) && !(a.given & o.option)) {
-            UsageError(command, QLatin1String(o.shortName ? o.shortName : o.name) + QLatin1Char(' ')
-                                    + QLatin1String(o.valueName) + QStringLiteral(" missing"));
+            UsageError(command,
+                       QLatin1String(o.shortName ? o.shortName : o.name) + QLatin1Char(' ') + QLatin1String(o.valueName)
+                           + QStringLiteral(" missing"));
             return false;
         }
     }

@@ -33,10 +33,10 @@ struct Job {
     std::vector<dmxlink::MapTable> maps; // the tables of map file operands, in the same order
     bool csv = false;
     bool byOutput = false;
-    QString output; // -o
-    QString paper;  // --paper, as given
-    QString set;    // --set
-    QString unset;  // --unset
+    QString output;                   // -o
+    QString paper;                    // --paper, as given
+    QString set;                      // --set
+    QString unset;                    // --unset
     Controller *controller = nullptr; // open when the command needs a port
 };
 

@@ -5,7 +5,9 @@ namespace cli {
 const std::vector<Command> &Commands()
 {
     static const std::vector<Command> commands{
-        {"show", "show FILE [--csv] [--by-output]", "device address, range and 512 channels of a map",
+        {"show",
+         "show FILE [--csv] [--by-output]",
+         "device address, range and 512 channels of a map",
          "Prints the device address and range of map file FILE, then its 512\n"
          "channels, one line each: the channel number and the output as the editor\n"
          "shows it under the file's device address (\"D:03.2\", or \"- - -\" for none).\n"
@@ -21,15 +23,29 @@ const std::vector<Command> &Commands()
          "               several do; with --csv as \"output,entry,channels,count\" rows\n",
          "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a\n"
          "map file.\n",
-         {QStringLiteral("FILE")}, Operands::kMaps, kCsvOption | kByOutputOption, 0, false, RunShow},
-        {"checksum", "checksum FILE", "the 16-digit map checksum of a map file",
+         {QStringLiteral("FILE")},
+         Operands::kMaps,
+         kCsvOption | kByOutputOption,
+         0,
+         false,
+         RunShow},
+        {"checksum",
+         "checksum FILE",
+         "the 16-digit map checksum of a map file",
          "Prints the map checksum of map file FILE: the 16 hexadecimal digits that a\n"
          "controller holding this map reports. It covers the 512 channel entries\n"
          "only, not the device address and range.\n",
          "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a\n"
          "map file.\n",
-         {QStringLiteral("FILE")}, Operands::kMaps, kNoOptions, 0, false, RunChecksum},
-        {"download", "download FILE --port PORT", "send a map to a controller, check its checksum",
+         {QStringLiteral("FILE")},
+         Operands::kMaps,
+         kNoOptions,
+         0,
+         false,
+         RunChecksum},
+        {"download",
+         "download FILE --port PORT",
+         "send a map to a controller, check its checksum",
          "Sends the 512 channel entries of map file FILE to the controller on PORT in\n"
          "eight blocks, as the editor's Download does, then asks the controller for its\n"
          "map checksum and compares it with the file's. Progress goes to standard\n"
@@ -37,22 +53,43 @@ const std::vector<Command> &Commands()
          "Exit status: 0 downloaded and checksum matched, 1 checksum mismatch, 2 usage\n"
          "error, 3 FILE cannot be read or is not a map file, 4 PORT cannot be opened,\n"
          "5 time-out or lost line (the controller's map is then incomplete).\n",
-         {QStringLiteral("FILE")}, Operands::kMaps, kNoOptions, 0, true, RunDownload},
-        {"verify", "verify FILE --port PORT", "does the controller hold this map? (sends nothing)",
+         {QStringLiteral("FILE")},
+         Operands::kMaps,
+         kNoOptions,
+         0,
+         true,
+         RunDownload},
+        {"verify",
+         "verify FILE --port PORT",
+         "does the controller hold this map? (sends nothing)",
          "Tells whether the controller on PORT already holds the map of map file FILE,\n"
          "without sending it: asks only for the controller's map checksum and compares it\n"
          "with the file's. The answer goes to standard output.\n",
          "Exit status: 0 the controller holds the map, 1 it holds another map, 2 usage\n"
          "error, 3 FILE cannot be read or is not a map file, 4 PORT cannot be opened,\n"
          "5 time-out or lost line.\n",
-         {QStringLiteral("FILE")}, Operands::kMaps, kNoOptions, 0, true, RunVerify},
-        {"revision", "revision --port PORT", "the controller's firmware revision",
+         {QStringLiteral("FILE")},
+         Operands::kMaps,
+         kNoOptions,
+         0,
+         true,
+         RunVerify},
+        {"revision",
+         "revision --port PORT",
+         "the controller's firmware revision",
          "Asks the controller on PORT for its firmware revision and prints the 18\n"
          "characters of its answer exactly as received.\n",
          "Exit status: 0 printed, 2 usage error, 4 PORT cannot be opened, 5 time-out or\n"
          "lost line.\n",
-         {}, Operands::kMaps, kNoOptions, 0, true, RunRevision},
-        {"diff", "diff A B", "the channels whose entries differ in two map files",
+         {},
+         Operands::kMaps,
+         kNoOptions,
+         0,
+         true,
+         RunRevision},
+        {"diff",
+         "diff A B",
+         "the channels whose entries differ in two map files",
          "Compares map files A and B. Prints the device address and range when they\n"
          "differ, then one line for each channel whose entries differ:\n"
          "  channel 005: D:01.1 (entry 0) -> - - - (entry 255)\n"
@@ -60,8 +97,15 @@ const std::vector<Command> &Commands()
          "Prints nothing when the maps are the same.\n",
          "Exit status: 0 the same, 1 they differ, 2 usage error, 3 A or B cannot be\n"
          "read or is not a map file.\n",
-         {QStringLiteral("A"), QStringLiteral("B")}, Operands::kMaps, kNoOptions, 0, false, RunDiff},
-        {"check", "check FILE", "what to know of a map before a download",
+         {QStringLiteral("A"), QStringLiteral("B")},
+         Operands::kMaps,
+         kNoOptions,
+         0,
+         false,
+         RunDiff},
+        {"check",
+         "check FILE",
+         "what to know of a map before a download",
          "Checks map file FILE for what a technician should know before a download,\n"
          "and prints one line for each finding:\n"
          "  - an output driven by more than one channel;\n"
@@ -73,8 +117,15 @@ const std::vector<Command> &Commands()
          "Prints nothing for a map without findings.\n",
          "Exit status: 0 no finding, 1 one finding or more, 2 usage error, 3 FILE\n"
          "cannot be read or is shorter than a map file.\n",
-         {QStringLiteral("FILE")}, Operands::kMapEntries, kNoOptions, 0, false, RunCheck},
-        {"import", "import CSV -o FILE", "a map file from comma-separated rows",
+         {QStringLiteral("FILE")},
+         Operands::kMapEntries,
+         kNoOptions,
+         0,
+         false,
+         RunCheck},
+        {"import",
+         "import CSV -o FILE",
+         "a map file from comma-separated rows",
          "Writes map file FILE from CSV, the rows \"cvdmxmap-cli show --csv\" prints or a\n"
          "spreadsheet saves of them: a header naming the columns channel, entry and\n"
          "output (in any order; other columns are left alone), rows in any order, a\n"
@@ -89,8 +140,15 @@ const std::vector<Command> &Commands()
          "  -o, --output FILE  the map file to write\n",
          "Exit status: 0 written, 2 usage error, 3 CSV cannot be read or has a bad\n"
          "row, or FILE cannot be written.\n",
-         {QStringLiteral("CSV")}, Operands::kNames, kOutputOption, kOutputOption, false, RunImport},
-        {"sheet", "sheet FILE -o OUT.pdf [--paper a4|letter]", "a printable patch sheet of a map",
+         {QStringLiteral("CSV")},
+         Operands::kNames,
+         kOutputOption,
+         kOutputOption,
+         false,
+         RunImport},
+        {"sheet",
+         "sheet FILE -o OUT.pdf [--paper a4|letter]",
+         "a printable patch sheet of a map",
          "Writes a patch sheet of map file FILE to OUT.pdf, for the dimmer rack: one\n"
          "landscape page (two when the reverse patch runs long), no text under 7 pt.\n"
          "A header with the file's name, the device address and range as the editor's\n"
@@ -105,8 +163,15 @@ const std::vector<Command> &Commands()
          "                        measures in US units, else A4\n",
          "Exit status: 0 written, 2 usage error, 3 FILE cannot be read or is not a\n"
          "map file, or OUT.pdf cannot be written.\n",
-         {QStringLiteral("FILE")}, Operands::kMaps, kOutputOption | kPaperOption, kOutputOption, false, RunSheet},
-        {"ports", "ports [--set COMn=PATH | --unset COMn]", "COM1..COM8 and the serial devices of this machine",
+         {QStringLiteral("FILE")},
+         Operands::kMaps,
+         kOutputOption | kPaperOption,
+         kOutputOption,
+         false,
+         RunSheet},
+        {"ports",
+         "ports [--set COMn=PATH | --unset COMn]",
+         "COM1..COM8 and the serial devices of this machine",
          "Lists COM1 .. COM8, each with the device it stands for (from section\n"
          "[Ports] of the editor's settings file, or the default /dev/ttyS(n-1)), where\n"
          "that came from, and whether the device is there and this user may use it;\n"
@@ -122,7 +187,12 @@ const std::vector<Command> &Commands()
          "suggests it where there is one.\n",
          "Exit status: 0 listed or changed, 2 usage error, 3 the settings file cannot\n"
          "be written.\n",
-         {}, Operands::kNames, kSetOption | kUnsetOption, 0, false, RunPorts},
+         {},
+         Operands::kNames,
+         kSetOption | kUnsetOption,
+         0,
+         false,
+         RunPorts},
     };
     return commands;
 }

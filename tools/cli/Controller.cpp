@@ -20,8 +20,8 @@ QString PermissionHint(const QString &device)
         return QString();
     const passwd *user = ::getpwuid(::getuid());
     const QString name = user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("$USER");
-    return QStringLiteral(" (the user may need to be in the dialout group: sudo usermod -aG dialout ")
-        + name + QStringLiteral(", then log in again)");
+    return QStringLiteral(" (the user may need to be in the dialout group: sudo usermod -aG dialout ") + name
+        + QStringLiteral(", then log in again)");
 }
 
 } // namespace
@@ -52,8 +52,8 @@ void Controller::ReportFault(const QString &what) const
     if (!port_.LineOk())
         Error(where_ + QStringLiteral(": the line was lost while waiting for the reply to ") + what);
     else
-        Error(where_ + QStringLiteral(": no complete reply to ") + what + QStringLiteral(" within %1 ms")
-                           .arg(dmxlink::Exchange::kLimitMs));
+        Error(where_ + QStringLiteral(": no complete reply to ") + what
+              + QStringLiteral(" within %1 ms").arg(dmxlink::Exchange::kLimitMs));
 }
 
 QString Controller::ReplyChecksum() const

@@ -37,8 +37,8 @@ int RunDiff(Job &job)
     for (int c = 0; c < kChannels; ++c) {
         if (x[c] == y[c])
             continue;
-        Out(QStringLiteral("channel %1: ").arg(c + 1, 3, 10, QLatin1Char('0'))
-            + OutputText(x[c], x[kDevAddEntry]) + QStringLiteral(" -> ") + OutputText(y[c], y[kDevAddEntry]));
+        Out(QStringLiteral("channel %1: ").arg(c + 1, 3, 10, QLatin1Char('0')) + OutputText(x[c], x[kDevAddEntry])
+            + QStringLiteral(" -> ") + OutputText(y[c], y[kDevAddEntry]));
         differ = true;
     }
     return differ ? kDiffers : kOk;

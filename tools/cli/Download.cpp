@@ -1,8 +1,8 @@
+#include "link/Download.h"
 #include "Command.h"
 #include "Controller.h"
 #include "Output.h"
 #include "Status.h"
-#include "link/Download.h"
 
 #include <QFileInfo>
 
@@ -33,8 +33,8 @@ int RunDownload(Job &job)
     Controller &controller = *job.controller;
     dmxlink::Exchange &link = controller.Link();
 
-    Progress(QStringLiteral("Downloading ") + QFileInfo(file).fileName() + QStringLiteral(" to ")
-             + controller.Where() + QStringLiteral(": block"));
+    Progress(QStringLiteral("Downloading ") + QFileInfo(file).fileName() + QStringLiteral(" to ") + controller.Where()
+             + QStringLiteral(": block"));
     int block = -1;
     // The exchange leaves sReply alone when it times out, so an empty reply after a
     // fault means the block itself went unanswered, not the checksum query after it.

@@ -7,37 +7,37 @@ namespace cli {
 
 namespace {
 
-const char kIntro[] =
-    "Usage: cvdmxmap-cli COMMAND [ARGUMENTS]\n"
-    "The command-line companion of the QRT Corvanta DMX Map editor: map files and\n"
-    "controllers without the window.\n"
-    "\n"
-    "Commands:\n";
+const char kIntro[]
+    = "Usage: cvdmxmap-cli COMMAND [ARGUMENTS]\n"
+      "The command-line companion of the QRT Corvanta DMX Map editor: map files and\n"
+      "controllers without the window.\n"
+      "\n"
+      "Commands:\n";
 
-const char kMore[] =
-    "\n"
-    "\"cvdmxmap-cli COMMAND --help\" describes one command.\n"
-    "\n";
+const char kMore[]
+    = "\n"
+      "\"cvdmxmap-cli COMMAND --help\" describes one command.\n"
+      "\n";
 
-const char kStatusHelp[] =
-    "Exit status:\n"
-    "  0  success; verify: the controller holds the map; diff: the maps are the\n"
-    "     same; check: no finding\n"
-    "  1  checksum mismatch after a download; verify: the controller holds\n"
-    "     another map; diff: the maps differ; check: findings\n"
-    "  2  usage error: unknown command or option, missing or extra argument,\n"
-    "     bad PORT\n"
-    "  3  a map file cannot be read, or is not a valid map file; a file cannot be\n"
-    "     written; a CSV row is bad; or standard output or standard error cannot\n"
-    "     be written\n"
-    "  4  the port cannot be opened\n"
-    "  5  time-out: no complete reply from the controller within 2000 ms, or\n"
-    "     the line was lost\n";
+const char kStatusHelp[]
+    = "Exit status:\n"
+      "  0  success; verify: the controller holds the map; diff: the maps are the\n"
+      "     same; check: no finding\n"
+      "  1  checksum mismatch after a download; verify: the controller holds\n"
+      "     another map; diff: the maps differ; check: findings\n"
+      "  2  usage error: unknown command or option, missing or extra argument,\n"
+      "     bad PORT\n"
+      "  3  a map file cannot be read, or is not a valid map file; a file cannot be\n"
+      "     written; a CSV row is bad; or standard output or standard error cannot\n"
+      "     be written\n"
+      "  4  the port cannot be opened\n"
+      "  5  time-out: no complete reply from the controller within 2000 ms, or\n"
+      "     the line was lost\n";
 
-const char kPortHelp[] =
-    "PORT is COM1 .. COM8 or a device path such as /dev/ttyUSB0. COMn is found\n"
-    "as the editor finds it: key COMn of section [Ports] in\n"
-    "~/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini, else /dev/ttyS(n-1).\n";
+const char kPortHelp[]
+    = "PORT is COM1 .. COM8 or a device path such as /dev/ttyUSB0. COMn is found\n"
+      "as the editor finds it: key COMn of section [Ports] in\n"
+      "~/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini, else /dev/ttyS(n-1).\n";
 
 // Where the summaries of the main help's command lines start.
 constexpr int kSummaryColumn = 29;

@@ -8,7 +8,8 @@ namespace cli {
 std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
 {
     using modCVDMXMap::MapFileError;
-    const modCVDMXMap::MapFileContent content = keepAny ? modCVDMXMap::ReadMapEntries(path) : modCVDMXMap::ReadMap(path);
+    const modCVDMXMap::MapFileContent content
+        = keepAny ? modCVDMXMap::ReadMapEntries(path) : modCVDMXMap::ReadMap(path);
     switch (content.error.kind) {
     case MapFileError::None:
         return content.map;

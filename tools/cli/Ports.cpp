@@ -47,15 +47,16 @@ void ListPorts(const QString &settings)
     for (int i = 0; i < ComPort::kCount; ++i) {
         const ComPort port = ComPort::FromIndex(i);
         const QString device = port.Device(settings);
-        const QString source = port.ConfiguredDevice(settings) ? QStringLiteral("settings file")
-                                                               : QStringLiteral("default");
+        const QString source
+            = port.ConfiguredDevice(settings) ? QStringLiteral("settings file") : QStringLiteral("default");
         Out(port.Name() + QStringLiteral("  ") + device.leftJustified(width) + QStringLiteral("  ")
             + source.leftJustified(13) + QStringLiteral("  ") + StateText(platform::ProbeDevice(device)));
         SuggestStableName(port, device, devices);
     }
     Out(QString());
     if (devices.empty()) {
-        Out(QStringLiteral("Serial devices on this machine: none in /dev/serial/by-id, no /dev/ttyUSB* or "
+        Out(
+            QStringLiteral("Serial devices on this machine: none in /dev/serial/by-id, no /dev/ttyUSB* or "
                            "/dev/ttyACM*"));
         return;
     }

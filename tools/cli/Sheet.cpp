@@ -50,7 +50,8 @@ int RunSheet(Job &job)
     const sheet::Sheet input{QFileInfo(job.files[0]).fileName(), job.maps[0], QDate::currentDate(), paper};
     const QByteArray pdf = sheet::RenderPdf(input);
     QString reason;
-    if (!platform::RewriteFile(job.output, [&](const QByteArray &) { return pdf; }, &reason)) {
+    if (!platform::RewriteFile(
+            job.output, [&](const QByteArray &) { return pdf; }, &reason)) {
         Error(job.output + QStringLiteral(": cannot write the sheet (") + reason + QLatin1Char(')'));
         return kFileError;
     }

@@ -21,8 +21,8 @@ int RunVerify(Job &job)
             + QStringLiteral(")"));
         return kOk;
     }
-    Out(controller.Where() + QStringLiteral(" holds another map: checksum ") + reported + QStringLiteral(", ")
-        + file + QStringLiteral(" has ") + expected);
+    Out(controller.Where() + QStringLiteral(" holds another map: checksum ") + reported + QStringLiteral(", ") + file
+        + QStringLiteral(" has ") + expected);
     return kDiffers;
 }
 

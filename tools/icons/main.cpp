@@ -10,9 +10,10 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.size() != 1 || args[0].startsWith(QLatin1Char('-'))) {
-        std::fputs("Usage: cvdmxmap-icons FOLDER\n"
-                   "Writes cvdmxmap-32.png, -64, -128 and -256 into FOLDER.\n",
-                   stderr);
+        std::fputs(
+            "Usage: cvdmxmap-icons FOLDER\n"
+            "Writes cvdmxmap-32.png, -64, -128 and -256 into FOLDER.\n",
+            stderr);
         return 2;
     }
     for (int size : {32, 64, 128, 256}) {

@@ -13,11 +13,11 @@ using namespace modCVDMXMap;
 
 namespace {
 
-const char kUsage[] =
-    "Usage: cvdmxmap-screenshot MAP PNG     grab the editor's window with MAP loaded\n"
-    "       cvdmxmap-screenshot --sample MAP  write the sample stage map to MAP\n"
-    "Run it offscreen (QT_QPA_PLATFORM=offscreen) with HOME pointing at a scratch folder:\n"
-    "the editor creates its working folder there.\n";
+const char kUsage[]
+    = "Usage: cvdmxmap-screenshot MAP PNG     grab the editor's window with MAP loaded\n"
+      "       cvdmxmap-screenshot --sample MAP  write the sample stage map to MAP\n"
+      "Run it offscreen (QT_QPA_PLATFORM=offscreen) with HOME pointing at a scratch folder:\n"
+      "the editor creates its working folder there.\n";
 
 int Fail(const QString &message)
 {

@@ -23,11 +23,11 @@ bool ParseTarget(const QString &text, Target *target);
 
 struct Behaviour {
     QByteArray revision = "CVDMX FW REV 1.01 "; // always 18 characters
-    QList<Target> silent;                     // no answer at all
-    QList<Target> shortReply;                 // the answer without its last character
-    QList<Target> extra;                      // extraText after the answer
-    QList<Target> junk;                       // junkText before the answer
-    QList<Target> late;                       // the answer lateMs after the command
+    QList<Target> silent;                       // no answer at all
+    QList<Target> shortReply;                   // the answer without its last character
+    QList<Target> extra;                        // extraText after the answer
+    QList<Target> junk;                         // junkText before the answer
+    QList<Target> late;                         // the answer lateMs after the command
     QByteArray extraText = "#";
     QByteArray junkText = "~~";
     int lateMs = 1500;
@@ -37,8 +37,8 @@ struct Behaviour {
 };
 
 struct Answer {
-    QByteArray frame;  // the command as received
-    QByteArray reply;  // empty: no answer
+    QByteArray frame; // the command as received
+    QByteArray reply; // empty: no answer
     int delayMs = 0;
     bool drop = false; // close the line instead of answering
 };

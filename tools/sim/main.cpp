@@ -1,17 +1,17 @@
 // cvdmx-sim: a controller on a pseudo-terminal, for tests and users without hardware.
 #include "document/MapFile.h"
-#include "sim/SimController.h"
 #include "platform/ComPorts.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
+#include "sim/SimController.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,33 +24,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char kUsage[] =
-    "Usage: cvdmx-sim [options]\n"
-    "Stands in for a QRT Corvanta DMX controller on a pseudo-terminal. Prints the path\n"
-    "of the line on the first line of its output, then one line per command received\n"
-    "(\"rx [..]\"). Ends on SIGINT or SIGTERM.\n"
-    "\n"
-    "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
-    "                     editor's settings file, so that the editor's COMn reaches it\n"
-    "  --port DEVICE      serve on this serial device (a path such as /dev/ttyUSB1,\n"
-    "                     wired to the editor's port) instead of a pseudo-terminal\n"
-    "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
-    "                     0..511 as received, 255 where nothing was received;\n"
-    "                     device address and range 0)\n"
-    "  --revision TEXT    the 18 characters answered to [04]\n"
-    "\n"
-    "Misbehaving. WHAT is 01 (every block), 01:N (block N, 0..7), 03 or 04;\n"
-    "each of these may be given more than once:\n"
-    "  --silent WHAT      never answer WHAT\n"
-    "  --short WHAT       answer WHAT one character short\n"
-    "  --extra WHAT       add --extra-text (default \"#\") after the answer to WHAT\n"
-    "  --junk WHAT        send --junk-text (default \"~~\") before the answer to WHAT\n"
-    "  --late WHAT        answer WHAT after --delay MS (default 1500)\n"
-    "  --bad-checksum     report a wrong checksum to [03]\n"
-    "  --lower-checksum   report the checksum in lower-case digits\n"
-    "  --drop-at N        close the line, unanswered, when block N arrives; then open\n"
-    "                     a new line, print its path and update --port\n"
-    "  --help             show this text\n";
+const char kUsage[]
+    = "Usage: cvdmx-sim [options]\n"
+      "Stands in for a QRT Corvanta DMX controller on a pseudo-terminal. Prints the path\n"
+      "of the line on the first line of its output, then one line per command received\n"
+      "(\"rx [..]\"). Ends on SIGINT or SIGTERM.\n"
+      "\n"
+      "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
+      "                     editor's settings file, so that the editor's COMn reaches it\n"
+      "  --port DEVICE      serve on this serial device (a path such as /dev/ttyUSB1,\n"
+      "                     wired to the editor's port) instead of a pseudo-terminal\n"
+      "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
+      "                     0..511 as received, 255 where nothing was received;\n"
+      "                     device address and range 0)\n"
+      "  --revision TEXT    the 18 characters answered to [04]\n"
+      "\n"
+      "Misbehaving. WHAT is 01 (every block), 01:N (block N, 0..7), 03 or 04;\n"
+      "each of these may be given more than once:\n"
+      "  --silent WHAT      never answer WHAT\n"
+      "  --short WHAT       answer WHAT one character short\n"
+      "  --extra WHAT       add --extra-text (default \"#\") after the answer to WHAT\n"
+      "  --junk WHAT        send --junk-text (default \"~~\") before the answer to WHAT\n"
+      "  --late WHAT        answer WHAT after --delay MS (default 1500)\n"
+      "  --bad-checksum     report a wrong checksum to [03]\n"
+      "  --lower-checksum   report the checksum in lower-case digits\n"
+      "  --drop-at N        close the line, unanswered, when block N arrives; then open\n"
+      "                     a new line, print its path and update --port\n"
+      "  --help             show this text\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -62,7 +62,7 @@ void OnSignal(int)
 struct Options {
     sim::Behaviour behaviour;
     std::optional<platform::ComPort> comPort; // the port to point at the pseudo-terminal
-    QString device;   // a serial device to serve on instead
+    QString device;                           // a serial device to serve on instead
     QString saveFile;
 };
 
