@@ -2,6 +2,8 @@
 # Sets everything up, builds and runs every test (offscreen, no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every C++ file laid out as .clang-format says.
+scripts/check-format.sh
 scripts/setup.sh build
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
