@@ -70,7 +70,7 @@ void PrintHelp(const Command &command)
     Print("Usage: cvdmxmap-cli " + QByteArray(command.synopsis) + '\n');
     Print(command.description);
     Print("\n");
-    if (command.needsPort) {
+    if (command.needsPort || (command.options & kPortOption)) {
         Print(kPortHelp);
         Print("\n");
     }
