@@ -74,5 +74,6 @@ int RunCheck(Job &job);
 int RunImport(Job &job);
 int RunSheet(Job &job);
 int RunPorts(Job &job);
+int RunIdentify(Job &job);
 
 } // namespace cli
