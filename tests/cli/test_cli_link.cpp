@@ -317,6 +317,7 @@ private slots:
     void lineDroppedMidDownloadClaimsNothing();
     void revision_data();
     void revision();
+    void revisionWithNulShownWhole();
     void portsThatCannotBeOpened_data();
     void portsThatCannotBeOpened();
     void portInUseIsRefusedAndLeftAlone();
@@ -575,6 +576,25 @@ void TestCliLink::revision()
     QCOMPARE(run.out, out);
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(sim.Received(), QList<QByteArray>{"[04]"});
+}
+
+// The 18 characters as received, the line end after them.
+void TestCliLink::revisionWithNulShownWhole()
+{
+    const QByteArray revision(
+        "REV\0"
+        "1.0 ABCDEFGHIJ",
+        18);
+    PtyController controller({{"[" + revision + "]"}});
+    QVERIFY(controller.Ok());
+
+    const CliRun run = RunCli({"revision", "--port", controller.Path()});
+    QVERIFY(run.finished);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, revision + "\n");
+    QCOMPARE(run.err, QByteArray());
+    controller.Stop();
+    QCOMPARE(controller.Commands(), QList<QByteArray>{"[04]"});
 }
 
 void TestCliLink::portsThatCannotBeOpened_data()
