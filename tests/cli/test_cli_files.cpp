@@ -337,6 +337,9 @@ void TestCliFiles::helpForEveryCommand_data()
     QTest::newRow("sheet") << QStringList{"sheet", "-h"}
                            << "Usage: cvdmxmap-cli sheet FILE -o OUT.pdf [--paper a4|letter]"
                            << "  --paper a4|letter     the paper; by default letter where the locale";
+    QTest::newRow("identify") << QStringList{"identify", "--help"}
+                              << "Usage: cvdmxmap-cli identify [--port PORT]... [--maps FOLDER] [--csv]"
+                              << "Exit status: 0 every controller that answered holds a map of FOLDER, 1 one";
     QTest::newRow("ports") << QStringList{"ports", "--help"}
                            << "Usage: cvdmxmap-cli ports [--set COMn=PATH | --unset COMn]"
                            << "Exit status: 0 listed or changed, 2 usage error, 3 the settings file cannot";
@@ -367,14 +370,14 @@ void TestCliFiles::mainHelpDocumentsEveryExitStatus()
     const QString out = QString::fromLatin1(run.out);
     const QString table = out.mid(out.indexOf(QStringLiteral("Exit status:\n")));
     for (const char *line :
-         {"\n  0  success; verify: the controller holds the map; diff: the maps are the\n     same; check: no "
-          "finding\n",
-          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; diff: the maps "
-          "differ; check: findings\n",
+         {"\n  0  success; verify: the controller holds the map; identify: every\n     controller that answered "
+          "holds a map of the folder; diff: the maps are\n     the same; check: no finding\n",
+          "\n  1  checksum mismatch after a download; verify: the controller holds\n     another map; identify: a "
+          "controller holds none of the folder's maps;\n     diff: the maps differ; check: findings\n",
           "\n  2  usage error: unknown command or option, missing or extra argument,\n     bad PORT\n",
-          "\n  3  a map file cannot be read, or is not a valid map file; a file cannot be\n     written; a CSV row is "
-          "bad; or standard output or standard error cannot\n     be written\n",
-          "\n  4  the port cannot be opened\n",
+          "\n  3  a map file cannot be read, or is not a valid map file; identify: the\n     folder cannot be read; a "
+          "file cannot be written; a CSV row is bad; or\n     standard output or standard error cannot be written\n",
+          "\n  4  the port cannot be opened; identify: no controller answered\n",
           "\n  5  time-out: no complete reply from the controller within 2000 ms, or\n     the line was lost\n"})
         QVERIFY2(table.contains(QLatin1String(line)), line);
 }

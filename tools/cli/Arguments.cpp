@@ -26,8 +26,6 @@ struct OptionWord {
     const char *valueName;
 };
 
-constexpr int kPortOption = 1 << 16;
-
 const OptionWord kOptionWords[] = {
     {kCsvOption, "--csv", nullptr, &Arguments::csv, nullptr, nullptr},
     {kByOutputOption, "--by-output", nullptr, &Arguments::byOutput, nullptr, nullptr},
@@ -35,6 +33,7 @@ const OptionWord kOptionWords[] = {
     {kPaperOption, "--paper", nullptr, nullptr, &Arguments::paper, "a4|letter"},
     {kSetOption, "--set", nullptr, nullptr, &Arguments::set, "COMn=PATH"},
     {kUnsetOption, "--unset", nullptr, nullptr, &Arguments::unset, "COMn"},
+    {kMapsOption, "--maps", nullptr, nullptr, &Arguments::maps, "FOLDER"},
     {kPortOption, "--port", nullptr, nullptr, &Arguments::port, "PORT"},
 };
 
@@ -93,6 +92,8 @@ std::optional<Arguments> ParseArguments(const Command &command, const QStringLis
             return std::nullopt;
         }
         a.*(o->value) = value;
+        if (o->option == kPortOption)
+            a.ports.append(value);
     }
     return a;
 }
@@ -120,9 +121,11 @@ bool CheckArguments(const Command &command, const Arguments &a)
         UsageError(command, QStringLiteral("--port PORT missing"));
         return false;
     }
-    if (command.needsPort && !PortDevice(a.port)) {
-        UsageError(command, QStringLiteral("PORT must be COM1 .. COM8 or a device path, not ") + a.port);
-        return false;
+    for (const QString &port : a.ports) {
+        if (!PortDevice(port)) {
+            UsageError(command, QStringLiteral("PORT must be COM1 .. COM8 or a device path, not ") + port);
+            return false;
+        }
     }
     return true;
 }

@@ -10,13 +10,15 @@ struct Command;
 // The words that follow a command's name.
 struct Arguments {
     QStringList operands;
-    QString port; // empty: no --port
+    QString port;      // the last --port; empty: none
+    QStringList ports; // every --port, in order
     bool csv = false;
     bool byOutput = false;
     QString output;
     QString paper;
     QString set;
     QString unset;
+    QString maps;
     int given = 0; // the Option flags of the options given
     bool help = false;
 };

@@ -8,7 +8,7 @@ namespace cli {
 
 class Controller;
 
-// Options a command takes besides --port (which every command that needs a port takes).
+// Options a command takes. A command that needs a port takes --port without asking.
 enum Option {
     kNoOptions = 0,
     kCsvOption = 1,      // --csv
@@ -17,6 +17,8 @@ enum Option {
     kPaperOption = 8,    // --paper a4|letter
     kSetOption = 16,     // --set COMn=PATH
     kUnsetOption = 32,   // --unset COMn
+    kPortOption = 64,    // --port PORT, repeatable where the command opens its ports itself
+    kMapsOption = 128,   // --maps FOLDER
 };
 
 // What the preparing step does with a command's operands.
@@ -37,6 +39,8 @@ struct Job {
     QString paper;                    // --paper, as given
     QString set;                      // --set
     QString unset;                    // --unset
+    QStringList ports;                // every --port, in order
+    QString mapsFolder;               // --maps
     Controller *controller = nullptr; // open when the command needs a port
 };
 
@@ -70,5 +74,6 @@ int RunCheck(Job &job);
 int RunImport(Job &job);
 int RunSheet(Job &job);
 int RunPorts(Job &job);
+int RunIdentify(Job &job);
 
 } // namespace cli

@@ -87,6 +87,40 @@ const std::vector<Command> &Commands()
          0,
          true,
          RunRevision},
+        {"identify",
+         "identify [--port PORT]... [--maps FOLDER] [--csv]",
+         "which map each controller holds (sends none)",
+         "Tells which map each controller holds, without sending one: opens every port as\n"
+         "verify does and asks the controller for its map checksum ([03]), then for its\n"
+         "firmware revision ([04]), each with the 2000 ms limit. All ports are asked at\n"
+         "the same time, so a run takes about four seconds at most however many there\n"
+         "are. A device that two names reach is asked once.\n"
+         "\n"
+         "Prints a row a port: its COM name, its device, the state (answered; no device;\n"
+         "cannot open, and why; no answer to [03] or [04]; line lost), the revision and\n"
+         "the checksum as the controller gives them (a control character as \\xNN), and\n"
+         "the map files of FOLDER whose map checksum is the controller's, or \"none\".\n"
+         "The checksum covers the 512 channels only: maps that differ only in device\n"
+         "address or range all match. A *.CVX file of FOLDER that gives no map is\n"
+         "reported on standard error as skipped, after the rows.\n"
+         "\n"
+         "  --port PORT    ask the controller on PORT; may be given more than once\n"
+         "                 (default: COM1 .. COM8)\n"
+         "  --maps FOLDER  the folder whose *.CVX files (the extension in any case, the\n"
+         "                 top level only) are compared (default: the editor's working\n"
+         "                 folder, ~/QRT Corvanta DMX Map)\n"
+         "  --csv          print comma-separated rows instead: a header\n"
+         "                 \"port,device,state,revision,checksum,maps\", then one row a\n"
+         "                 port\n",
+         "Exit status: 0 every controller that answered holds a map of FOLDER, 1 one\n"
+         "holds none of them, 2 usage error, 3 FOLDER cannot be read, 4 no controller\n"
+         "answered with its checksum.\n",
+         {},
+         Operands::kNames,
+         kPortOption | kMapsOption | kCsvOption,
+         0,
+         false,
+         RunIdentify},
         {"diff",
          "diff A B",
          "the channels whose entries differ in two map files",

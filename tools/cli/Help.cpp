@@ -21,16 +21,18 @@ const char kMore[]
 
 const char kStatusHelp[]
     = "Exit status:\n"
-      "  0  success; verify: the controller holds the map; diff: the maps are the\n"
-      "     same; check: no finding\n"
+      "  0  success; verify: the controller holds the map; identify: every\n"
+      "     controller that answered holds a map of the folder; diff: the maps are\n"
+      "     the same; check: no finding\n"
       "  1  checksum mismatch after a download; verify: the controller holds\n"
-      "     another map; diff: the maps differ; check: findings\n"
+      "     another map; identify: a controller holds none of the folder's maps;\n"
+      "     diff: the maps differ; check: findings\n"
       "  2  usage error: unknown command or option, missing or extra argument,\n"
       "     bad PORT\n"
-      "  3  a map file cannot be read, or is not a valid map file; a file cannot be\n"
-      "     written; a CSV row is bad; or standard output or standard error cannot\n"
-      "     be written\n"
-      "  4  the port cannot be opened\n"
+      "  3  a map file cannot be read, or is not a valid map file; identify: the\n"
+      "     folder cannot be read; a file cannot be written; a CSV row is bad; or\n"
+      "     standard output or standard error cannot be written\n"
+      "  4  the port cannot be opened; identify: no controller answered\n"
       "  5  time-out: no complete reply from the controller within 2000 ms, or\n"
       "     the line was lost\n";
 
@@ -70,7 +72,7 @@ void PrintHelp(const Command &command)
     Print("Usage: cvdmxmap-cli " + QByteArray(command.synopsis) + '\n');
     Print(command.description);
     Print("\n");
-    if (command.needsPort) {
+    if (command.needsPort || (command.options & kPortOption)) {
         Print(kPortHelp);
         Print("\n");
     }

@@ -14,9 +14,10 @@ namespace {
 int gOutError = 0;
 int gErrError = 0;
 
+// Every byte, a NUL a controller sent included.
 void Put(const QByteArray &text, FILE *stream, int &failure)
 {
-    if (std::fputs(text.constData(), stream) == EOF && failure == 0)
+    if (std::fwrite(text.constData(), 1, size_t(text.size()), stream) != size_t(text.size()) && failure == 0)
         failure = errno;
 }
 

@@ -29,6 +29,8 @@ int Execute(const Command &command, const QStringList &words)
     job.paper = a->paper;
     job.set = a->set;
     job.unset = a->unset;
+    job.ports = a->ports;
+    job.mapsFolder = a->maps;
     for (const QString &file : job.files) {
         if (command.reads == Operands::kNames)
             break;
