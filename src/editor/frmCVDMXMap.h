@@ -95,6 +95,9 @@ public:
     void mnuFileSaveAs_Click();
     void mnuExit_Click();
     void Form_QueryUnload(bool &Cancel, int UnloadMode);
+    // Opens map file n, as File/Open opens the file chosen in its dialog, and refreshes
+    // the window: for a file named on the command line.
+    void OpenMapFile(const QString &n);
 
     // Download.
     void mnuDownload_Click();
