@@ -181,6 +181,8 @@ private slots:
     void mapFileNamedOnTheCommandLine_data();
     void mapFileNamedOnTheCommandLine();
     void qtsOwnOptionsAreQtsOwn();
+    void screenTooSmallForTheWindow_data();
+    void screenTooSmallForTheWindow();
     void wrongCommandLineRefusedBeforeAnyWindow_data();
     void wrongCommandLineRefusedBeforeAnyWindow();
     void helpAndVersion_data();
@@ -271,6 +273,70 @@ void TestRunEditor::qtsOwnOptionsAreQtsOwn()
     QCOMPARE(seen.screen, QSize(1600, 900));
     QCOMPARE(sMapFile, file);
     QCOMPARE(boxes.Shown().size(), 0);
+}
+
+// Each row: an offscreen screen, and whether the window fits it. Where it fits, the window
+// is as on the tests' large screen, with no scroll area; where not, the window stands
+// inside the screen, its client in a scroll area at the top left, every control where it
+// was in the client, and the client's every corner within reach.
+void TestRunEditor::screenTooSmallForTheWindow_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("1366 x 768: fits") << 1366 << 768 << true;
+    QTest::newRow("1280 x 800: too narrow") << 1280 << 800 << false;
+    QTest::newRow("1280 x 720: too narrow and too low") << 1280 << 720 << false;
+    QTest::newRow("1024 x 600: a netbook") << 1024 << 600 << false;
+    QTest::newRow("1600 x 680: too low") << 1600 << 680 << false;
+}
+
+void TestRunEditor::screenTooSmallForTheWindow()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, fits);
+    TempHome home;
+    MsgBoxScript boxes;
+    Seen seen;
+    QCOMPARE(RunWith(Screen(screens_, width, height), seen), 0);
+    QVERIFY(seen.ran);
+    QCOMPARE(seen.screen, QSize(width, height));
+    QCOMPARE(seen.client, QSize(1321, 673));
+    QVERIFY(seen.controls.size() > 2 * kChannels);
+    QCOMPARE(seen.controls, designed_.controls);
+    QCOMPARE(boxes.Shown().size(), 0);
+    if (fits) {
+        QVERIFY(seen.clientIsCentral);
+        QCOMPARE(seen.scrollAreas, 0);
+        QCOMPARE(seen.frame.size(), designed_.frame.size());
+        QCOMPARE(seen.frame.top(), 4);
+        return;
+    }
+    QVERIFY(!seen.clientIsCentral);
+    QCOMPARE(seen.scrollAreas, 1);
+    QVERIFY2(seen.available.contains(seen.frame),
+             qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                            .arg(seen.frame.x())
+                            .arg(seen.frame.y())
+                            .arg(seen.frame.width())
+                            .arg(seen.frame.height())));
+    // As large as the screen where the window is too large, with no scrolling where it is not.
+    if (designed_.frame.width() > width)
+        QCOMPARE(seen.frame.width(), width);
+    else
+        QCOMPARE(seen.scrollMaximum.x(), 0);
+    if (designed_.frame.height() > height)
+        QCOMPARE(seen.frame.height(), height);
+    else
+        QCOMPARE(seen.scrollMaximum.y(), 0);
+    QCOMPARE(seen.scroll, QPoint(0, 0));
+    // Scrolling reaches the whole client and no more.
+    QCOMPARE(seen.scrollMaximum, QPoint(std::max(0, 1321 - seen.viewport.width()),
+                                        std::max(0, 673 - seen.viewport.height())));
+    QVERIFY(seen.scrollMaximum != QPoint(0, 0));
+    QCOMPARE(seen.cornersReached.size(), 4);
+    QVERIFY(!seen.cornersReached.contains(QPoint(-1, -1)));
 }
 
 void TestRunEditor::wrongCommandLineRefusedBeforeAnyWindow_data()
