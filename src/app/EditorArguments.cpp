@@ -27,7 +27,8 @@ EditorArguments ParseEditorArguments(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         result.action = EditorArguments::Refuse;
-        result.message = QStringLiteral("Too many arguments: %1 (one map file at most).").arg(files.mid(1).join(QLatin1Char(' ')));
+        result.message
+            = QStringLiteral("Too many arguments: %1 (one map file at most).").arg(files.mid(1).join(QLatin1Char(' ')));
         return result;
     }
     if (!files.isEmpty()) {

@@ -39,11 +39,11 @@ struct Seen {
     QRect frame;
     bool clientIsCentral = false;
     int scrollAreas = 0;
-    QPoint scroll;         // the scroll bars' values at start
-    QPoint scrollMaximum;  // how far they go
+    QPoint scroll;        // the scroll bars' values at start
+    QPoint scrollMaximum; // how far they go
     QSize viewport;
     QSize client;
-    QList<QRect> controls; // every widget in the client, in the order of creation
+    QList<QRect> controls;        // every widget in the client, in the order of creation
     QList<QPoint> cornersReached; // each corner cell's place in the viewport, once scrolled to
 };
 
@@ -126,12 +126,13 @@ int RunWith(const QStringList &words, Seen &seen)
 QStringList Screen(const QTemporaryDir &dir, int width, int height)
 {
     const QString path = dir.filePath(QStringLiteral("screen-%1x%2.json").arg(width).arg(height));
-    WriteBytes(path,
-               QStringLiteral("{ \"windowFrameMargins\": true, \"screens\": [ { \"name\": \"screen\", \"x\": 0, \"y\": 0, "
-                              "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1 } ] }")
-                   .arg(width)
-                   .arg(height)
-                   .toLatin1());
+    WriteBytes(
+        path,
+        QStringLiteral("{ \"windowFrameMargins\": true, \"screens\": [ { \"name\": \"screen\", \"x\": 0, \"y\": 0, "
+                       "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1 } ] }")
+            .arg(width)
+            .arg(height)
+            .toLatin1());
     return {QStringLiteral("-platform"), QStringLiteral("offscreen:configfile=") + path};
 }
 
@@ -214,8 +215,8 @@ void TestRunEditor::mapFileNamedOnTheCommandLine_data()
     QTest::newRow("no file") << QStringList() << "None" << QString();
     QTest::newRow("a map file") << QStringList{"%good"} << "%good" << QString();
     QTest::newRow("a name relative to the working folder") << QStringList{"Good.CVX"} << "%good" << QString();
-    QTest::newRow("a name starting with a dash, after --") << QStringList{"--", "-dash.CVX"} << "%home/-dash.CVX"
-                                                           << QString();
+    QTest::newRow("a name starting with a dash, after --")
+        << QStringList{"--", "-dash.CVX"} << "%home/-dash.CVX" << QString();
     QTest::newRow("too short: refused, a new map") << QStringList{"%short"} << "None"
                                                    << "Not A Valid Map File.\r\n%short";
     QTest::newRow("missing: a new map") << QStringList{"%missing"} << "None"
@@ -332,8 +333,8 @@ void TestRunEditor::screenTooSmallForTheWindow()
         QCOMPARE(seen.scrollMaximum.y(), 0);
     QCOMPARE(seen.scroll, QPoint(0, 0));
     // Scrolling reaches the whole client and no more.
-    QCOMPARE(seen.scrollMaximum, QPoint(std::max(0, 1321 - seen.viewport.width()),
-                                        std::max(0, 673 - seen.viewport.height())));
+    QCOMPARE(seen.scrollMaximum,
+             QPoint(std::max(0, 1321 - seen.viewport.width()), std::max(0, 673 - seen.viewport.height())));
     QVERIFY(seen.scrollMaximum != QPoint(0, 0));
     QCOMPARE(seen.cornersReached.size(), 4);
     QVERIFY(!seen.cornersReached.contains(QPoint(-1, -1)));
@@ -350,13 +351,14 @@ void TestRunEditor::wrongCommandLineRefusedBeforeAnyWindow_data()
                                  << "cvdmxmap: Too many arguments: b.CVX c.CVX (one map file at most).\n" + kUsageLine;
     QTest::newRow("an unknown option") << QStringList{"--frobnicate", "a.CVX"} << true
                                        << "cvdmxmap: Unknown option 'frobnicate'.\n" + kUsageLine;
-    QTest::newRow("an unknown short option") << QStringList{"-x"} << true
-                                             << "cvdmxmap: Unknown option 'x'.\n" + kUsageLine;
+    QTest::newRow("an unknown short option")
+        << QStringList{"-x"} << true << "cvdmxmap: Unknown option 'x'.\n" + kUsageLine;
     QTest::newRow("an empty name") << QStringList{""} << true
                                    << "cvdmxmap: The map file's name is empty.\n" + kUsageLine;
-    const QByteArray noDisplay = "cvdmxmap: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                                 "Start it from a desktop session, or over SSH with X forwarding (ssh -X), or\n"
-                                 "in a virtual display: xvfb-run -a cvdmxmap\n";
+    const QByteArray noDisplay
+        = "cvdmxmap: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+          "Start it from a desktop session, or over SSH with X forwarding (ssh -X), or\n"
+          "in a virtual display: xvfb-run -a cvdmxmap\n";
     QTest::newRow("no display") << QStringList() << false << noDisplay;
     QTest::newRow("a file, no display") << QStringList{"a.CVX"} << false << noDisplay;
 }
