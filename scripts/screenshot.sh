@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Makes docs/editor.png: the editor's real window, grabbed offscreen with samples/Stage.CVX
-# loaded. --sample first writes samples/Stage.CVX afresh with the editor's own commands.
+# loaded; and docs/editor-1280x720.png and docs/editor-1024x600.png: the whole screen of
+# an X server (Xvfb, installed when missing) of that size with the window on it, as on a
+# small laptop or netbook. --sample first writes samples/Stage.CVX afresh with the
+# editor's own commands.
 # Usage: scripts/screenshot.sh [--sample] [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,3 +28,10 @@ if [ "$sample" -eq 1 ]; then
 fi
 shot samples/Stage.CVX docs/editor.png
 echo "docs/editor.png"
+
+scripts/install-packages.sh xvfb xauth
+for size in 1280x720 1024x600; do
+  HOME="$scratch" xvfb-run -a -s "-screen 0 ${size}x24" env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb \
+    "$build/tools/cvdmxmap-screenshot" --screen samples/Stage.CVX "docs/editor-$size.png"
+  echo "docs/editor-$size.png"
+done
