@@ -21,11 +21,18 @@ foreach(program cvdmxmap cvdmx-sim cvdmxmap-cli)
 endforeach()
 
 install(FILES desktop/cvdmxmap.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The program's icon, also as the icon of its map files' type.
 foreach(size 32 64 128 256)
   install(FILES desktop/icons/cvdmxmap-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME cvdmxmap.png)
+  install(FILES desktop/icons/cvdmxmap-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+          RENAME application-x-cvdmxmap.png)
 endforeach()
+# The type of map files (*.CVX), which the desktop entry opens. Debian's shared-mime-info
+# updates its database when a package puts a file here.
+install(FILES desktop/cvdmxmap-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME cvdmxmap.xml)
 # The metainfo's newest release has to be this version.
 file(STRINGS desktop/org.example.cvdmxmap.metainfo.xml cvdmx_release REGEX "<release " LIMIT_COUNT 1)
 if(NOT cvdmx_release MATCHES "<release version=\"${PROJECT_VERSION}\" ")
