@@ -33,6 +33,8 @@ endforeach()
 # The type of map files (*.CVX), which the desktop entry opens. Debian's shared-mime-info
 # updates its database when a package puts a file here.
 install(FILES desktop/cvdmxmap-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME cvdmxmap.xml)
+# bash-completion loads a command's completion from here when it is first completed.
+install(FILES desktop/completion/cvdmxmap-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # The metainfo's newest release has to be this version.
 file(STRINGS desktop/org.example.cvdmxmap.metainfo.xml cvdmx_release REGEX "<release " LIMIT_COUNT 1)
 if(NOT cvdmx_release MATCHES "<release version=\"${PROJECT_VERSION}\" ")
