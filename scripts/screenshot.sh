@@ -20,7 +20,8 @@ cmake --build "$build" --target cvdmxmap-screenshot -j"$(nproc)" >/dev/null
 # The editor creates its working folder in HOME; keep that out of the real one.
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-shot() { HOME="$scratch" QT_QPA_PLATFORM=offscreen "$build/tools/cvdmxmap-screenshot" "$@"; }
+# Offscreen on the tests' 1920 x 1080 screen, which holds the whole window.
+shot() { HOME="$scratch" QT_QPA_PLATFORM="offscreen:configfile=$PWD/tests/offscreen.json" "$build/tools/cvdmxmap-screenshot" "$@"; }
 
 if [ "$sample" -eq 1 ]; then
   shot --sample samples/Stage.CVX
