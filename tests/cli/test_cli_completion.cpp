@@ -34,8 +34,8 @@ QStringList Complete(const QStringList &words, int cword, const QString &folder)
     return answers;
 }
 
-const QStringList kCommands{"check", "checksum", "diff",     "download", "help",   "import",
-                            "ports", "revision", "sheet",    "show",     "verify", "--help"};
+const QStringList kCommands{"check", "checksum", "diff",  "download", "help",   "import",
+                            "ports", "revision", "sheet", "show",     "verify", "--help"};
 
 } // namespace
 
@@ -71,34 +71,31 @@ void TestCliCompletion::completes_data()
     const QStringList maps{"Mixed.CvX", "QRT Corvanta DMX Map", "Stage.CVX", "lower.cvx"};
     QTest::newRow("every command") << QStringList{"cvdmxmap-cli", ""} << 1 << kCommands;
     QTest::newRow("a command") << QStringList{"cvdmxmap-cli", "d"} << 1 << QStringList{"diff", "download"};
-    QTest::newRow("a command after help") << QStringList{"cvdmxmap-cli", "help", "ch"} << 2
-                                            << QStringList{"check", "checksum"};
+    QTest::newRow("a command after help")
+        << QStringList{"cvdmxmap-cli", "help", "ch"} << 2 << QStringList{"check", "checksum"};
     QTest::newRow("show's options") << QStringList{"cvdmxmap-cli", "show", "Stage.CVX", "--"} << 3
                                     << QStringList{"--by-output", "--csv", "--help"};
     QTest::newRow("sheet's options") << QStringList{"cvdmxmap-cli", "sheet", "-"} << 2
                                      << QStringList{"--help", "--output", "--paper", "-o"};
-    QTest::newRow("checksum's options") << QStringList{"cvdmxmap-cli", "checksum", "-"} << 2
-                                        << QStringList{"--help"};
+    QTest::newRow("checksum's options") << QStringList{"cvdmxmap-cli", "checksum", "-"} << 2 << QStringList{"--help"};
     QTest::newRow("ports after --port") << QStringList{"cvdmxmap-cli", "download", "Stage.CVX", "--port", "C"} << 4
                                         << ports;
     QTest::newRow("ports after --port=") << QStringList{"cvdmxmap-cli", "verify", "--port", "=", "COM"} << 4 << ports;
-    QTest::newRow("device paths after --port")
-        << QStringList{"cvdmxmap-cli", "revision", "--port", "%folder/tty"} << 3
-        << QStringList{"%folder/ttyACM2", "%folder/ttyUSB7"};
+    QTest::newRow("device paths after --port") << QStringList{"cvdmxmap-cli", "revision", "--port", "%folder/tty"} << 3
+                                               << QStringList{"%folder/ttyACM2", "%folder/ttyUSB7"};
     QTest::newRow("map files in any case, and folders") << QStringList{"cvdmxmap-cli", "show", ""} << 2 << maps;
     QTest::newRow("a second map file") << QStringList{"cvdmxmap-cli", "diff", "Stage.CVX", "l"} << 3
                                        << QStringList{"lower.cvx"};
-    QTest::newRow("map files in a folder") << QStringList{"cvdmxmap-cli", "download", "%folder/S"} << 2
-                                           << QStringList{"%folder/Stage.CVX"};
-    QTest::newRow("any file to import") << QStringList{"cvdmxmap-cli", "import", "n"} << 2
-                                        << QStringList{"notes.txt"};
+    QTest::newRow("map files in a folder")
+        << QStringList{"cvdmxmap-cli", "download", "%folder/S"} << 2 << QStringList{"%folder/Stage.CVX"};
+    QTest::newRow("any file to import") << QStringList{"cvdmxmap-cli", "import", "n"} << 2 << QStringList{"notes.txt"};
     QTest::newRow("any file after -o") << QStringList{"cvdmxmap-cli", "sheet", "Stage.CVX", "-o", "Stage"} << 4
                                        << QStringList{"Stage.CVX", "Stage.CVX.bak"};
     QTest::newRow("papers") << QStringList{"cvdmxmap-cli", "sheet", "Stage.CVX", "--paper", ""} << 4
                             << QStringList{"a4", "letter"};
     QTest::newRow("--set takes COMn=") << QStringList{"cvdmxmap-cli", "ports", "--set", "COM"} << 3
-                                       << QStringList{"COM1=", "COM2=", "COM3=", "COM4=", "COM5=", "COM6=", "COM7=",
-                                                      "COM8="};
+                                       << QStringList{
+                                              "COM1=", "COM2=", "COM3=", "COM4=", "COM5=", "COM6=", "COM7=", "COM8="};
     QTest::newRow("--unset takes COMn") << QStringList{"cvdmxmap-cli", "ports", "--unset", ""} << 3 << ports;
     QTest::newRow("no operand for revision") << QStringList{"cvdmxmap-cli", "revision", ""} << 2 << QStringList();
     QTest::newRow("an unknown command") << QStringList{"cvdmxmap-cli", "frob", ""} << 2 << QStringList();
