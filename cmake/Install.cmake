@@ -21,11 +21,20 @@ foreach(program cvdmxmap cvdmx-sim cvdmxmap-cli)
 endforeach()
 
 install(FILES desktop/cvdmxmap.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The program's icon, also as the icon of its map files' type.
 foreach(size 32 64 128 256)
   install(FILES desktop/icons/cvdmxmap-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME cvdmxmap.png)
+  install(FILES desktop/icons/cvdmxmap-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+          RENAME application-x-cvdmxmap.png)
 endforeach()
+# The type of map files (*.CVX), which the desktop entry opens. Debian's shared-mime-info
+# updates its database when a package puts a file here.
+install(FILES desktop/cvdmxmap-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME cvdmxmap.xml)
+# bash-completion loads a command's completion from here when it is first completed.
+install(FILES desktop/completion/cvdmxmap-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # The metainfo's newest release has to be this version.
 file(STRINGS desktop/org.example.cvdmxmap.metainfo.xml cvdmx_release REGEX "<release " LIMIT_COUNT 1)
 if(NOT cvdmx_release MATCHES "<release version=\"${PROJECT_VERSION}\" ")
@@ -61,6 +70,7 @@ if(NOT cvdmx_changelog_top MATCHES "^cvdmxmap \\(${PROJECT_VERSION}\\) ")
 endif()
 install(FILES cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES samples/Stage.CVX DESTINATION ${CMAKE_INSTALL_DOCDIR}/samples)
 
 set(CPACK_PACKAGE_NAME cvdmxmap)
@@ -73,8 +83,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "one drives, edits and stores the map as a 1028-byte .CVX file, and\n"
        "downloads it to a controller over a serial port, verified by the\n"
        "controller's checksum.\n"
-       "Includes cvdmxmap-cli for scripted downloads and checks, and cvdmx-sim,\n"
-       "a controller simulator on a pseudo-terminal.")
+       "Includes cvdmxmap-cli, whose commands work without a window: show,\n"
+       "checksum, download, verify, revision, diff, check, import, sheet and\n"
+       "ports; and cvdmx-sim, a controller simulator on a pseudo-terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -83,14 +94,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The windows draw in DejaVu Sans. The xcb and offscreen platform plugins come with
 # libqt6gui6 on Debian 12.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
-# dpkg-shlibdeps (CPack runs it only when "file" is there too) finds the Qt libraries
-# and the C and C++ runtime the programs link; without it the Qt libraries are named here.
-find_program(CVDMX_DPKG_SHLIBDEPS dpkg-shlibdeps)
-find_program(CVDMX_FILE file)
-if(CVDMX_DPKG_SHLIBDEPS AND CVDMX_FILE)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-         ", libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4)")
-endif()
+# dpkg-shlibdeps adds the Qt libraries and the C and C++ runtime the programs link. CPack
+# would quietly leave them out without it, or without file; cmake/debian/CPackChecks.cmake
+# stops the package step instead, so that Depends is the same on every machine.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/cmake/debian/CPackChecks.cmake)
 include(CPack)

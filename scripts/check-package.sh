@@ -3,9 +3,11 @@
 # with apt-get in a fresh bookworm root (dependencies from the mirror, no Recommends, so
 # Depends alone has to be enough), then runs each program there, down to a download of
 # the sample map to the simulator; it checks the files beside the programs (copyright,
-# changelog, compressed man pages, desktop entry, AppStream metainfo); last it adds xvfb to
-# start the editor on an X server, and appstream to find the package's component as a
-# software centre does.
+# changelog, README, compressed man pages, desktop entry, AppStream metainfo, the map files'
+# type, the bash completion); last it adds what a desktop has to tell the map files' type
+# and the program that opens them, bash-completion to load the completion, xvfb to start
+# the editor on an X server, and appstream to find the package's component as a software
+# centre does.
 # Needs root and the network; run by hand, not in CI.
 # Usage: sudo scripts/check-package.sh build-pkg/release/cvdmxmap_VERSION_ARCH.deb
 # Everything lives under /var/cache/cvdmx-check, a folder only root may enter: the
@@ -123,8 +125,10 @@ inside cvdmx-sim --help | head -n 3
 step "files beside the programs"
 doc=/usr/share/doc/cvdmxmap
 metainfo=/usr/share/metainfo/org.example.cvdmxmap.metainfo.xml
-for f in $doc/copyright $doc/changelog.gz /usr/share/applications/cvdmxmap.desktop "$metainfo" \
-         /usr/share/man/man1/cvdmxmap.1.gz /usr/share/man/man1/cvdmxmap-cli.1.gz /usr/share/man/man1/cvdmx-sim.1.gz; do
+completion=/usr/share/bash-completion/completions/cvdmxmap-cli
+for f in $doc/copyright $doc/changelog.gz $doc/README.md /usr/share/applications/cvdmxmap.desktop "$metainfo" \
+         /usr/share/man/man1/cvdmxmap.1.gz /usr/share/man/man1/cvdmxmap-cli.1.gz /usr/share/man/man1/cvdmx-sim.1.gz \
+         /usr/share/mime/packages/cvdmxmap.xml "$completion"; do
   inside test -f "$f" -a -s "$f" || fail "$f is not installed"
 done
 inside gzip -t $doc/changelog.gz /usr/share/man/man1/cvdmxmap.1.gz /usr/share/man/man1/cvdmxmap-cli.1.gz \
@@ -144,9 +148,18 @@ inside env QT_QPA_PLATFORM=offscreen timeout 5 cvdmxmap || rc=$?
 echo "exit status $rc"
 [ "$rc" -eq 124 ] || fail "cvdmxmap ended with $rc before the 5-second time-out"
 rc=0
+inside env QT_QPA_PLATFORM=offscreen timeout 5 cvdmxmap "$sample" || rc=$?
+echo "exit status $rc"
+[ "$rc" -eq 124 ] || fail "cvdmxmap with the sample map ended with $rc before the 5-second time-out"
+rc=0
 inside cvdmxmap || rc=$?
 echo "exit status $rc"
 [ "$rc" -eq 2 ] || fail "cvdmxmap without a display ended with $rc, not 2"
+inside cvdmxmap --version | grep -qx 'cvdmxmap [0-9.]*' || fail "cvdmxmap --version without a display"
+rc=0
+inside env QT_QPA_PLATFORM=offscreen cvdmxmap "$sample" "$sample" || rc=$?
+echo "exit status $rc"
+[ "$rc" -eq 2 ] || fail "cvdmxmap with two files ended with $rc, not 2"
 
 step "download to the simulator"
 echo "(chroot)# cvdmx-sim --port COM1 --save /tmp/received.CVX > /tmp/sim.out &" >&2
@@ -166,6 +179,31 @@ sim_pid=""
 echo "simulator saw $(grep -c '^rx ' "$root/tmp/sim.out") commands"
 cmp -n 1024 "$root$sample" "$root/tmp/received.CVX" || fail "the simulator holds another map"
 echo "the simulator holds the sample's 512 entries"
+
+step "the map files' type and the program that opens them, after adding a desktop's tools"
+# shared-mime-info builds its database from the package's type; desktop-file-utils makes
+# the cache of which desktop entry opens which type; xdg-mime asks both, through the
+# shared-mime-info reader of libfile-mimeinfo-perl, as outside a desktop session.
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends shared-mime-info \
+  desktop-file-utils xdg-utils libfile-mimeinfo-perl >/dev/null
+inside cp "$sample" /tmp/lower.cvx
+inside cp "$sample" /tmp/Stage.bin
+for f in "$sample" /tmp/lower.cvx; do
+  type=$(inside xdg-mime query filetype "$f")
+  echo "$f: $type"
+  [ "$type" = "application/x-cvdmxmap" ] || fail "xdg-mime takes $f for $type"
+done
+echo "the same bytes under another name: $(inside xdg-mime query filetype /tmp/Stage.bin)"
+opener=$(inside xdg-mime query default application/x-cvdmxmap)
+echo "application/x-cvdmxmap opens with $opener"
+[ "$opener" = "cvdmxmap.desktop" ] || fail "map files open with '$opener', not cvdmxmap.desktop"
+
+step "bash completion, after adding bash-completion"
+inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends bash-completion >/dev/null
+loaded=$(inside bash -c 'source /usr/share/bash-completion/bash_completion && _completion_loader cvdmxmap-cli;
+  complete -p cvdmxmap-cli')
+echo "$loaded"
+[ "$loaded" = "complete -F _cvdmxmap_cli cvdmxmap-cli" ] || fail "bash-completion does not load the completion"
 
 step "editor start-up on an X server (xcb), after adding xvfb"
 inside env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null

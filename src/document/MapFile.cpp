@@ -1,5 +1,6 @@
 #include "document/MapFile.h"
 
+#include "document/DeviceLists.h"
 #include "platform/SafeFile.h"
 
 namespace modCVDMXMap {
@@ -28,7 +29,23 @@ std::optional<MapTable> EntriesFromBytes(const QByteArray &bytes)
     return map;
 }
 
-MapFileContent Read(const QString &path, std::optional<MapTable> (*decode)(const QByteArray &))
+bool OutsideList(int16_t entry)
+{
+    return entry < 0 || entry >= kDeviceListEntries;
+}
+
+// The device entry that lies outside its list, address first, if either does.
+std::optional<MapFileError::Defect> DeviceDefect(const MapTable &map)
+{
+    if (OutsideList(map[kDevAddEntry]))
+        return MapFileError::DevAddOutside;
+    if (OutsideList(map[kDevRangeEntry]))
+        return MapFileError::DevRangeOutside;
+    return std::nullopt;
+}
+
+// The file's table; its device entries must lie in their lists when checkDevices is set.
+MapFileContent Read(const QString &path, bool checkDevices)
 {
     MapFileContent content;
     const std::optional<QByteArray> bytes = platform::ReadRegularFile(path, kMapFileSize, &content.error.reason);
@@ -36,11 +53,16 @@ MapFileContent Read(const QString &path, std::optional<MapTable> (*decode)(const
         content.error.kind = MapFileError::CannotOpen;
         return content;
     }
-    const std::optional<MapTable> map = decode(*bytes);
-    if (!map)
+    const std::optional<MapTable> map = EntriesFromBytes(*bytes);
+    const std::optional<MapFileError::Defect> defect = !map ? MapFileError::TooShort
+        : checkDevices                                      ? DeviceDefect(*map)
+                                                            : std::nullopt;
+    if (defect) {
         content.error.kind = MapFileError::NotValid;
-    else
+        content.error.defect = *defect;
+    } else {
         content.map = *map;
+    }
     return content;
 }
 
@@ -48,22 +70,20 @@ MapFileContent Read(const QString &path, std::optional<MapTable> (*decode)(const
 
 std::optional<MapTable> MapFromBytes(const QByteArray &bytes)
 {
-    std::optional<MapTable> map = EntriesFromBytes(bytes);
-    for (int k : {kDevAddEntry, kDevRangeEntry}) {
-        if (map && (map->at(k) < 0 || map->at(k) > 15))
-            return std::nullopt;
-    }
+    const std::optional<MapTable> map = EntriesFromBytes(bytes);
+    if (map && DeviceDefect(*map))
+        return std::nullopt;
     return map;
 }
 
 MapFileContent ReadMap(const QString &path)
 {
-    return Read(path, MapFromBytes);
+    return Read(path, true);
 }
 
 MapFileContent ReadMapEntries(const QString &path)
 {
-    return Read(path, EntriesFromBytes);
+    return Read(path, false);
 }
 
 MapFileError WriteMap(const QString &path, const MapTable &map)

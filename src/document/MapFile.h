@@ -20,6 +20,9 @@ std::optional<MapTable> MapFromBytes(const QByteArray &bytes);
 struct MapFileError {
     enum Kind { None, CannotOpen, NotValid, CannotSave } kind = None;
     QString reason; // the system's words, for CannotOpen and CannotSave
+    // For NotValid, what makes the file no map: too short, or the first device entry
+    // outside its list.
+    enum Defect { TooShort, DevAddOutside, DevRangeOutside } defect = TooShort;
 };
 
 // What reading a map file gave: the table, or why there is none.

@@ -17,6 +17,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 
 using namespace modCVDMXMap;
 
@@ -140,6 +142,37 @@ void frmCVDMXMap::BuildDesign()
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
+    FitScreen();
+}
+
+// A window larger than the screen's free area shows its client in a scroll area and takes
+// what room there is, growing no larger than its own size with the scroll bars it needs:
+// every control keeps its place in the client and can be scrolled to. Where the window
+// fits, nothing changes.
+void frmCVDMXMap::FitScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    const QSize outer = toolkit::OuterSize(this);
+    if (outer.width() <= available.width() && outer.height() <= available.height())
+        return;
+    const QSize natural = size();
+    const QSize room = available.size() - (outer - natural);
+    clientScroll = new QScrollArea(this);
+    clientScroll->setFrameShape(QFrame::NoFrame);
+    clientScroll->setWidget(takeCentralWidget());
+    setCentralWidget(clientScroll);
+    // A scroll bar across takes height, one down takes width, and either may then call
+    // for the other.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, clientScroll);
+    const bool wide
+        = natural.width() > room.width() || (natural.height() > room.height() && natural.width() + bar > room.width());
+    const bool tall = natural.height() > room.height() || (wide && natural.height() + bar > room.height());
+    const QSize largest = natural + QSize(tall ? bar : 0, wide ? bar : 0);
+    // No longer of a fixed size: as small as the layout allows, as large as needs be.
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setMinimumSize(layout()->minimumSize());
+    setMaximumSize(largest);
+    resize(largest.boundedTo(room));
 }
 
 void frmCVDMXMap::ConnectCells(int i)
@@ -154,11 +187,20 @@ void frmCVDMXMap::Form_Load()
 {
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
-    const int frameWidth = toolkit::OuterSize(this).width();
+    const QSize outer = toolkit::OuterSize(this);
     const int top = 60 / toolkit::kTwipsPerPixel;
     const double left
-        = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(frameWidth) * toolkit::kTwipsPerPixel) / 2;
-    move(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);
+        = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(outer.width()) * toolkit::kTwipsPerPixel) / 2;
+    QPoint position(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);
+    if (clientScroll) {
+        // A window fitted to the free area stands inside it.
+        const QRect available = screen()->availableGeometry();
+        position.setX(
+            std::max(available.left(), std::min(position.x(), available.left() + available.width() - outer.width())));
+        position.setY(
+            std::max(available.top(), std::min(position.y(), available.top() + available.height() - outer.height())));
+    }
+    move(position);
 
     sMainCaption = toolkit::Caption(this);
 

@@ -11,6 +11,7 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class frmCVDMXMapComm;
 namespace toolkit {
 class FileDialog;
@@ -40,6 +41,7 @@ public:
 
     // Controls.
     QWidget *client = nullptr;
+    QScrollArea *clientScroll = nullptr; // holds the client on a screen too small for the window
     toolkit::ComboList *cboDevAdd = nullptr;
     toolkit::ComboList *cboDevRange = nullptr;
     toolkit::CellLabel *lblHeader = nullptr;
@@ -95,6 +97,9 @@ public:
     void mnuFileSaveAs_Click();
     void mnuExit_Click();
     void Form_QueryUnload(bool &Cancel, int UnloadMode);
+    // Opens map file n, as File/Open opens the file chosen in its dialog, and refreshes
+    // the window: for a file named on the command line.
+    void OpenMapFile(const QString &n);
 
     // Download.
     void mnuDownload_Click();
@@ -113,6 +118,7 @@ private:
     Range MSRange() const;
 
     void BuildDesign();
+    void FitScreen();
     void ConnectCells(int i);
     void UnloadCommWindow();
     std::optional<QString> AskFileName(bool save);

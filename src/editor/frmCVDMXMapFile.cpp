@@ -97,6 +97,12 @@ void frmCVDMXMap::FileOpen()
         UseFile(*n, ReadMapFile);
 }
 
+void frmCVDMXMap::OpenMapFile(const QString &n)
+{
+    UseFile(n, ReadMapFile);
+    ShowScreen();
+}
+
 void frmCVDMXMap::FileSave()
 {
     CVDMX_TRACE("FileSave");

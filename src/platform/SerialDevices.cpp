@@ -8,6 +8,7 @@
 #include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace platform {
@@ -28,6 +29,15 @@ bool InGroup(gid_t gid)
         }
     }
     return false;
+}
+
+// The serial core gives each port the type of its UART, 0 (PORT_UNKNOWN) when there is
+// none; a device that is not a serial core port has no such attribute.
+bool UartAbsent(dev_t device, const QString &sysRoot)
+{
+    QFile type(sysRoot + QStringLiteral("/dev/char/%1:%2/type").arg(major(device)).arg(minor(device)));
+    constexpr qint64 kTypeTextLimit = 16;
+    return type.open(QIODevice::ReadOnly) && type.read(kTypeTextLimit).trimmed() == "0";
 }
 
 QString GroupName(gid_t gid)
@@ -63,7 +73,7 @@ QString StableName(const QString &node, const std::vector<SerialDevice> &devices
     return QString();
 }
 
-DeviceState ProbeDevice(const QString &path)
+DeviceState ProbeDevice(const QString &path, const QString &sysRoot)
 {
     DeviceState state;
     struct stat st;
@@ -76,17 +86,33 @@ DeviceState ProbeDevice(const QString &path)
         state.problem = QStringLiteral("not a device");
         return state;
     }
+    if (UartAbsent(st.st_rdev, sysRoot)) {
+        state.problem = QStringLiteral("no UART");
+        return state;
+    }
     if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0) {
         state.usable = true;
         return state;
     }
     state.problem = QStringLiteral("no permission");
-    if ((st.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP) && !InGroup(st.st_gid))
-        state.problem += QStringLiteral(
-                             ": the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in "
-                             "again)")
-                             .arg(GroupName(st.st_gid));
+    const QString advice = PermissionAdvice(path);
+    if (!advice.isEmpty())
+        state.problem += QStringLiteral(": ") + advice;
     return state;
+}
+
+QString PermissionAdvice(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0 || ::access(name.constData(), R_OK | W_OK) == 0 || errno != EACCES)
+        return QString();
+    // The owner's bits apply to the owner whatever the group's are.
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    if ((st.st_mode & kGroupReadWrite) != kGroupReadWrite || st.st_uid == ::getuid() || InGroup(st.st_gid))
+        return QString();
+    return QStringLiteral("the user is not in the %1 group (sudo usermod -aG %1 $USER, then log in again)")
+        .arg(GroupName(st.st_gid));
 }
 
 } // namespace platform

@@ -22,8 +22,17 @@ QString StableName(const QString &node, const std::vector<SerialDevice> &devices
 struct DeviceState {
     bool present = false;
     bool usable = false;
-    QString problem; // why not, in words: "missing", "no permission ...", "not a device"
+    QString problem; // why not, in words: "missing", "not a device", "no UART", "no permission ..."
 };
-DeviceState ProbeDevice(const QString &path);
+// A serial port node whose driver reports no UART behind it (the type in
+// sysRoot/dev/char/MAJOR:MINOR/type is 0, as for the /dev/ttyS* nodes a machine has without
+// the hardware) has "no UART"; sysRoot is /sys but for tests.
+DeviceState ProbeDevice(const QString &path, const QString &sysRoot = QStringLiteral("/sys"));
+
+// What lets this user open a device that refuses them, when joining the device's group
+// would: "the user is not in the dialout group (sudo usermod -aG dialout $USER, then log in
+// again)", with the device's own group. Empty when the user may open it, when the group
+// may not read and write it, or when the user owns it or is already in the group.
+QString PermissionAdvice(const QString &path);
 
 } // namespace platform

@@ -18,8 +18,9 @@ using namespace modCVDMXMap;
 
 namespace {
 
-const QString kNotValid
-    = QStringLiteral(": Not A Valid Map File. (shorter than 1028 bytes, or device address or range outside 0..15)\n");
+const QString kTooShort = QStringLiteral(": Not A Valid Map File. (shorter than 1028 bytes)\n");
+const QString kAddressOutside = QStringLiteral(": Not A Valid Map File. (device address outside 0..15)\n");
+const QString kRangeOutside = QStringLiteral(": Not A Valid Map File. (device range outside 0..15)\n");
 
 // Device address 03, range 4; a few outputs, values the editor never makes, the rest none.
 MapTable KnownMap()
@@ -202,20 +203,22 @@ void TestCliFiles::badFilesAreRefused_data()
     QTest::addColumn<QString>("reason");
     const QString missing = QStringLiteral(": Unable To Open Map File. (No such file or directory)\n");
     QTest::newRow("show missing") << QStringList{"show", "%missing"} << "%missing" << missing;
-    QTest::newRow("show empty") << QStringList{"show", "%empty"} << "%empty" << kNotValid;
+    QTest::newRow("show empty") << QStringList{"show", "%empty"} << "%empty" << kTooShort;
     QTest::newRow("show directory") << QStringList{"show", "%dir"} << "%dir"
                                     << ": Unable To Open Map File. (Is a directory)\n";
     QTest::newRow("show a named pipe") << QStringList{"show", "%pipe"} << "%pipe"
                                        << ": Unable To Open Map File. (Not a regular file)\n";
-    QTest::newRow("csv short") << QStringList{"show", "--csv", "%short"} << "%short" << kNotValid;
-    QTest::newRow("checksum short") << QStringList{"checksum", "%short"} << "%short" << kNotValid;
-    QTest::newRow("checksum address 16") << QStringList{"checksum", "%address16"} << "%address16" << kNotValid;
-    QTest::newRow("checksum range -1") << QStringList{"checksum", "%range-1"} << "%range-1" << kNotValid;
+    QTest::newRow("csv short") << QStringList{"show", "--csv", "%short"} << "%short" << kTooShort;
+    QTest::newRow("checksum short") << QStringList{"checksum", "%short"} << "%short" << kTooShort;
+    QTest::newRow("checksum address 16") << QStringList{"checksum", "%address16"} << "%address16" << kAddressOutside;
+    QTest::newRow("checksum range -1") << QStringList{"checksum", "%range-1"} << "%range-1" << kRangeOutside;
+    QTest::newRow("show address and range outside: the address is named")
+        << QStringList{"show", "%both"} << "%both" << kAddressOutside;
     QTest::newRow("diff first missing") << QStringList{"diff", "%missing", "%good"} << "%missing" << missing;
-    QTest::newRow("diff second short") << QStringList{"diff", "%good", "%short"} << "%short" << kNotValid;
+    QTest::newRow("diff second short") << QStringList{"diff", "%good", "%short"} << "%short" << kTooShort;
     // The file is read before the port is touched.
     QTest::newRow("download short") << QStringList{"download", "%short", "--port", "/dev/null"} << "%short"
-                                    << kNotValid;
+                                    << kTooShort;
     QTest::newRow("verify missing") << QStringList{"verify", "%missing", "--port", "COM1"} << "%missing" << missing;
 }
 
@@ -235,6 +238,10 @@ void TestCliFiles::badFilesAreRefused()
     rangeMinus1[2 * kDevRangeEntry] = char(0xFF);
     rangeMinus1[2 * kDevRangeEntry + 1] = char(0xFF);
     QVERIFY(WriteBytes(Path(QStringLiteral("range-1.CVX")), rangeMinus1));
+    QByteArray both = rangeMinus1;
+    both[2 * kDevAddEntry] = char(0xFF);
+    both[2 * kDevAddEntry + 1] = char(0x7F);
+    QVERIFY(WriteBytes(Path(QStringLiteral("both.CVX")), both));
     QVERIFY(QDir().mkdir(Path(QStringLiteral("dir.CVX"))));
     QCOMPARE(::mkfifo(QFile::encodeName(Path(QStringLiteral("pipe.CVX"))).constData(), 0600), 0);
     // Nothing may wait on a pipe that nobody writes.

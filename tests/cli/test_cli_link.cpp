@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
+#include <grp.h>
 #include <linux/capability.h>
 #include <map>
 #include <sys/prctl.h>
@@ -26,12 +27,28 @@ using namespace modCVDMXMap;
 
 namespace {
 
+constexpr uid_t kNobody = 65534;
+
 const MapTable kMap = MapOf([](int i) { return int16_t(i % 3 == 0 ? kNoOutput : i % 64); }, 4, 7);
 
 QString Lines(const QStringList &lines)
 {
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
+
+// What a time-out tells the user to check, after its exact line.
+QString NoReplyHint(const QString &where)
+{
+    return QStringLiteral(
+               "cvdmxmap-cli: check that the controller is powered on, that its cable is plugged in at both "
+               "ends, that ")
+        + where
+        + QStringLiteral(
+               " is the port the cable is on (cvdmxmap-cli ports lists them), and that its address and range "
+               "switches are set as the map's Device Address and Device Range");
+}
+
+const QString kPartialMap = QStringLiteral("cvdmxmap-cli: the controller now holds a partial map: download again");
 
 // The runs that wait out the tool's two-second limit. They are started together before the
 // first test; each row of timeOutsAreReported then reads its own. The file is a copy of
@@ -45,6 +62,7 @@ struct TimeOut {
     QString what;     // what got no complete reply
     int framesSent;
     bool checksumAsked;
+    bool partialMap; // blocks went out before the time-out
 };
 
 const QList<TimeOut> &TimeOuts()
@@ -57,7 +75,8 @@ const QList<TimeOut> &TimeOuts()
          "1 2 3 4",
          "block 4 of 8 (channels 193-256)",
          4,
-         false},
+         false,
+         true},
         {"download: short reply to block 1",
          {"--short", "01:0"},
          "download",
@@ -65,6 +84,7 @@ const QList<TimeOut> &TimeOuts()
          "1",
          "block 1 of 8 (channels 1-64)",
          1,
+         false,
          false},
         {"download: silent on the last block",
          {"--silent", "01:7"},
@@ -73,7 +93,8 @@ const QList<TimeOut> &TimeOuts()
          "1 2 3 4 5 6 7 8",
          "block 8 of 8 (channels 449-512)",
          8,
-         false},
+         false,
+         true},
         {"download: silent on the checksum",
          {"--silent", "03"},
          "download",
@@ -81,7 +102,8 @@ const QList<TimeOut> &TimeOuts()
          "1 2 3 4 5 6 7 8, checksum",
          "the checksum query [03]",
          8,
-         true},
+         true,
+         false},
         {"revision: one character short",
          {"--short", "04"},
          "revision",
@@ -89,6 +111,7 @@ const QList<TimeOut> &TimeOuts()
          "",
          "the revision query [04]",
          0,
+         false,
          false},
         {"revision: silent, through COM5",
          {"--silent", "04", "--port", "COM5"},
@@ -97,6 +120,7 @@ const QList<TimeOut> &TimeOuts()
          "",
          "the revision query [04]",
          0,
+         false,
          false},
     };
     return rows;
@@ -314,6 +338,7 @@ private slots:
     void timeOutsAreReported_data();
     void timeOutsAreReported();
     void lowerCaseChecksumAfterTheDownload();
+    void lineDroppedMidDownloadClaimsNothing_data();
     void lineDroppedMidDownloadClaimsNothing();
     void revision_data();
     void revision();
@@ -321,7 +346,8 @@ private slots:
     void portsThatCannotBeOpened_data();
     void portsThatCannotBeOpened();
     void portInUseIsRefusedAndLeftAlone();
-    void permissionDeniedNamesDialoutGroup();
+    void permissionDeniedNamesTheDevicesGroup_data();
+    void permissionDeniedNamesTheDevicesGroup();
 
 private:
     QString Put(const QString &name, const MapTable &map) const;
@@ -483,8 +509,9 @@ void TestCliLink::timeOutsAreReported_data()
         QTest::newRow(TimeOuts()[i].tag) << i;
 }
 
-// Status 5, the progress so far, the command that got no complete reply, nothing on
-// standard output, and the frames the controller got.
+// Status 5, the progress so far, the command that got no complete reply, what to check, a
+// partial map when blocks went out, nothing on standard output, and the frames the
+// controller got.
 void TestCliLink::timeOutsAreReported()
 {
     QFETCH(int, index);
@@ -502,6 +529,9 @@ void TestCliLink::timeOutsAreReported()
         err << QStringLiteral("Downloading Stage.CVX to ") + where + QStringLiteral(": block ") + row.progress;
     err << QStringLiteral("cvdmxmap-cli: ") + where + QStringLiteral(": no complete reply to ") + row.what
             + QStringLiteral(" within 2000 ms");
+    err << NoReplyHint(where);
+    if (row.partialMap)
+        err << kPartialMap;
     QCOMPARE(QString::fromLocal8Bit(run.err), Lines(err));
     QList<QByteArray> expected = Frames(kMap, row.framesSent);
     if (row.checksumAsked)
@@ -532,9 +562,25 @@ void TestCliLink::lowerCaseChecksumAfterTheDownload()
     QCOMPARE(sim.Received(), Frames(kMap, 8) << "[03]");
 }
 
+// Each row: the block on which the simulator drops the line, from 0. The blocks sent
+// before may have reached the controller, so it holds a partial map whichever block it was.
+void TestCliLink::lineDroppedMidDownloadClaimsNothing_data()
+{
+    QTest::addColumn<int>("dropAt");
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("on block 1") << 0 << "1"
+                                << "block 1 of 8 (channels 1-64)";
+    QTest::newRow("on block 3") << 2 << "1 2 3"
+                                << "block 3 of 8 (channels 129-192)";
+}
+
 void TestCliLink::lineDroppedMidDownloadClaimsNothing()
 {
-    SimProcess sim({"--drop-at", "2"});
+    QFETCH(int, dropAt);
+    QFETCH(QString, progress);
+    QFETCH(QString, what);
+    SimProcess sim({"--drop-at", QString::number(dropAt)});
     QVERIFY(sim.Started());
     const QString file = Put(QStringLiteral("Stage.CVX"), kMap);
 
@@ -543,10 +589,10 @@ void TestCliLink::lineDroppedMidDownloadClaimsNothing()
     QCOMPARE(run.status, 5);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(QString::fromLocal8Bit(run.err),
-             Lines({QStringLiteral("Downloading Stage.CVX to ") + sim.Path() + QStringLiteral(": block 1 2 3"),
+             Lines({QStringLiteral("Downloading Stage.CVX to ") + sim.Path() + QStringLiteral(": block ") + progress,
                     QStringLiteral("cvdmxmap-cli: ") + sim.Path()
-                        + QStringLiteral(": the line was lost while waiting for the reply to block 3 of 8 "
-                                         "(channels 129-192)")}));
+                        + QStringLiteral(": the line was lost while waiting for the reply to ") + what,
+                    kPartialMap}));
 }
 
 void TestCliLink::revision_data()
@@ -672,31 +718,78 @@ void TestCliLink::portInUseIsRefusedAndLeftAlone()
     QCOMPARE(sim.Received(), QList<QByteArray>());
 }
 
-// The pseudo-terminal is made unreadable. Run as root, the tool is started without the
-// capabilities that override permission bits, as an ordinary user has none.
-void TestCliLink::permissionDeniedNamesDialoutGroup()
+// A permission refusal in download and revision, and the port's line in ports: the same
+// words, naming the device's own group where joining it would help. The tool runs without
+// the capabilities that override permission bits and without supplementary groups, as an
+// ordinary user outside the device's group; only root can give the device another owner
+// and group.
+void TestCliLink::permissionDeniedNamesTheDevicesGroup_data()
 {
+    QTest::addColumn<bool>("foreignGroup");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("mode 0: no group would help") << false << "revision" << QString();
+    if (::geteuid() == 0) {
+        const QString uucp
+            = QStringLiteral("the user is not in the uucp group (sudo usermod -aG uucp $USER, then log in again)");
+        QTest::newRow("another owner, group uucp: revision") << true << "revision" << uucp;
+        QTest::newRow("another owner, group uucp: download") << true << "download" << uucp;
+    }
+}
+
+void TestCliLink::permissionDeniedNamesTheDevicesGroup()
+{
+    QFETCH(bool, foreignGroup);
+    QFETCH(QString, command);
+    QFETCH(QString, advice);
     platform::PseudoTerminal pty;
     QVERIFY(pty.Ok());
-    TemporaryMode noAccess(pty.Path(), 0);
-    QVERIFY(noAccess.Ok());
-    const bool root = ::geteuid() == 0;
-    const CliRun run = RunCli({"revision", "--port", pty.Path()}, [root] {
-        if (root
-            && (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 || ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
+    const QByteArray device = QFile::encodeName(pty.Path());
+    struct stat old {};
+    QCOMPARE(::stat(device.constData(), &old), 0);
+    TemporaryMode mode(pty.Path(), foreignGroup ? 0660 : 0);
+    QVERIFY(mode.Ok());
+    if (foreignGroup) {
+        const group *uucp = ::getgrnam("uucp");
+        QVERIFY(uucp);
+        QCOMPARE(::chown(device.constData(), kNobody, uucp->gr_gid), 0);
+    }
+    const auto asOrdinaryUser = [] {
+        if (::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0
+                || ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
             ::_exit(127);
-    });
+    };
+    QByteArray settings = "[Ports]\nCOM1=" + device + "\n";
+    for (int n = 2; n <= 8; ++n)
+        settings += QStringLiteral("COM%1=/nonexistent/cvdmx-com%1\n").arg(n).toLatin1();
+    home_->WriteSettings(settings);
+    QStringList args{command, "--port", pty.Path()};
+    if (command == "download")
+        args << Put(QStringLiteral("Stage.CVX"), kMap);
+
+    const CliRun run = RunCli(args, asOrdinaryUser);
+    const CliRun ports = RunCli({"ports"}, asOrdinaryUser);
+    if (foreignGroup)
+        QCOMPARE(::chown(device.constData(), old.st_uid, old.st_gid), 0);
+
     QVERIFY(run.finished);
     QCOMPARE(run.status, 4);
     QCOMPARE(run.out, QByteArray());
-    const QString err = QString::fromLocal8Bit(run.err);
-    const QString start = QStringLiteral("cvdmxmap-cli: ") + pty.Path()
-        + QStringLiteral(": cannot use the port: open: Permission denied (the user may need to be in the "
-                         "dialout group: sudo usermod -aG dialout ");
-    QVERIFY2(err.startsWith(start), qPrintable(err));
-    QVERIFY2(err.endsWith(QStringLiteral(", then log in again)\n")), qPrintable(err));
-    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(QString::fromLocal8Bit(run.err),
+             QStringLiteral("cvdmxmap-cli: ") + pty.Path()
+                 + QStringLiteral(": cannot use the port: open: Permission denied")
+                 + (advice.isEmpty() ? QString() : QStringLiteral(": ") + advice) + QLatin1Char('\n'));
     QCOMPARE(pty.Read(1, 100), QByteArray());
+
+    QVERIFY(ports.finished);
+    QCOMPARE(ports.status, 0);
+    const int width = std::max(pty.Path().size(), QStringLiteral("/nonexistent/cvdmx-com2").size());
+    const QString line = QStringLiteral("COM1  ") + pty.Path().leftJustified(width)
+        + QStringLiteral("  settings file  present, no permission")
+        + (advice.isEmpty() ? QString() : QStringLiteral(": ") + advice);
+    QVERIFY2(QString::fromLocal8Bit(ports.out).split(QLatin1Char('\n')).contains(line),
+             qPrintable(QString::fromLocal8Bit(ports.out)));
 }
 
 void TestCliLink::identifyWaitsOutSilentControllersTogether_data()

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -40,6 +41,8 @@ private slots:
     void portPointedAndBack();
     void devicesOfATree();
     void probedDevices();
+    void uartReportedByTheDriver_data();
+    void uartReportedByTheDriver();
 };
 
 // Each row: the file, and the file without key COM2 of [Ports].
@@ -132,6 +135,40 @@ void TestSerialDevices::probedDevices()
     const DeviceState plain = ProbeDevice(dir.filePath(QStringLiteral("plain")));
     QVERIFY(plain.present && !plain.usable);
     QCOMPARE(plain.problem, QStringLiteral("not a device"));
+}
+
+// Each row: what the serial core reports as the type of the port behind a real character
+// device (a pseudo-terminal), in a device tree of the test's own; nothing when it is not a
+// serial core port.
+void TestSerialDevices::uartReportedByTheDriver_data()
+{
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("no UART (type 0)") << QByteArray("0\n") << false << "no UART";
+    QTest::newRow("a 16550A (type 4)") << QByteArray("4\n") << true << "";
+    QTest::newRow("no type: not a serial core port") << QByteArray() << true << "";
+}
+
+void TestSerialDevices::uartReportedByTheDriver()
+{
+    QFETCH(QByteArray, type);
+    QFETCH(bool, usable);
+    QFETCH(QString, problem);
+    PseudoTerminal line;
+    QVERIFY(line.Ok());
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(line.Path()).constData(), &st), 0);
+    QTemporaryDir sys;
+    const QString port = sys.filePath(QStringLiteral("dev/char/%1:%2").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
+    QVERIFY(QDir().mkpath(port));
+    if (!type.isEmpty())
+        Write(port + QStringLiteral("/type"), type);
+
+    const DeviceState state = ProbeDevice(line.Path(), sys.path());
+    QVERIFY(state.present);
+    QCOMPARE(state.usable, usable);
+    QCOMPARE(state.problem, problem);
 }
 
 QTEST_GUILESS_MAIN(TestSerialDevices)

@@ -3,28 +3,9 @@
 #include "Output.h"
 #include "PortDevice.h"
 #include "link/Protocol.h"
-
-#include <QFile>
-#include <cerrno>
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/SerialDevices.h"
 
 namespace cli {
-
-namespace {
-
-// The usual reason for EACCES on a serial device on Linux.
-QString PermissionHint(const QString &device)
-{
-    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0 || errno != EACCES)
-        return QString();
-    const passwd *user = ::getpwuid(::getuid());
-    const QString name = user ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("$USER");
-    return QStringLiteral(" (the user may need to be in the dialout group: sudo usermod -aG dialout ") + name
-        + QStringLiteral(", then log in again)");
-}
-
-} // namespace
 
 bool Controller::Open(const QString &port)
 {
@@ -34,7 +15,9 @@ bool Controller::Open(const QString &port)
     if (port_.Open(device, &reason) && port_.SetDTREnable(true, &reason))
         return true;
     port_.Close();
-    Error(where_ + QStringLiteral(": cannot use the port: ") + reason + PermissionHint(device));
+    const QString advice = platform::PermissionAdvice(device);
+    Error(where_ + QStringLiteral(": cannot use the port: ") + reason
+          + (advice.isEmpty() ? QString() : QStringLiteral(": ") + advice));
     return false;
 }
 
@@ -49,11 +32,16 @@ bool Controller::Ask(const QString &command, int16_t replyLength, const QString 
 
 void Controller::ReportFault(const QString &what) const
 {
-    if (!port_.LineOk())
+    if (LineLost()) {
         Error(where_ + QStringLiteral(": the line was lost while waiting for the reply to ") + what);
-    else
-        Error(where_ + QStringLiteral(": no complete reply to ") + what
-              + QStringLiteral(" within %1 ms").arg(dmxlink::Exchange::kLimitMs));
+        return;
+    }
+    Error(where_ + QStringLiteral(": no complete reply to ") + what
+          + QStringLiteral(" within %1 ms").arg(dmxlink::Exchange::kLimitMs));
+    Error(QStringLiteral("check that the controller is powered on, that its cable is plugged in at both ends, that ")
+          + where_
+          + QStringLiteral(" is the port the cable is on (cvdmxmap-cli ports lists them), and that its address and "
+                           "range switches are set as the map's Device Address and Device Range"));
 }
 
 QString Controller::ReplyChecksum() const

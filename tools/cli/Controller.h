@@ -19,8 +19,11 @@ public:
 
     // Sends command and waits for replyLength characters; reports a time-out or a lost line.
     bool Ask(const QString &command, int16_t replyLength, const QString &what);
-    // Reports the time-out or lost line that ended the exchange about what.
+    // Reports the time-out or lost line that ended the exchange about what; after a
+    // time-out, also what to check.
     void ReportFault(const QString &what) const;
+    // Whether the last fault was a lost line rather than a time-out.
+    bool LineLost() const { return !port_.LineOk(); }
     // The map checksum in the last reply.
     QString ReplyChecksum() const;
     dmxlink::Exchange &Link() { return exchange_; }

@@ -52,6 +52,9 @@ int RunDownload(Job &job)
     case dmxlink::DownloadResult::CommFault:
         controller.ReportFault(blocksAnswered ? QStringLiteral("the checksum query ") + dmxlink::kChecksumCommand
                                               : BlockName(block));
+        // Blocks have reached the controller unless the first went unanswered on a live line.
+        if (!blocksAnswered && (block > 0 || controller.LineLost()))
+            Error(QStringLiteral("the controller now holds a partial map: download again"));
         return kTimeout;
     case dmxlink::DownloadResult::ChecksumFault:
         Error(controller.Where() + QStringLiteral(": checksum mismatch after the download: the controller reports ")

@@ -5,6 +5,25 @@
 
 namespace cli {
 
+namespace {
+
+// Why the editor refuses the file, in the words of the parenthesis after its message.
+QString DefectText(modCVDMXMap::MapFileError::Defect defect)
+{
+    using modCVDMXMap::MapFileError;
+    switch (defect) {
+    case MapFileError::TooShort:
+        return QStringLiteral("shorter than %1 bytes").arg(modCVDMXMap::kMapFileSize);
+    case MapFileError::DevAddOutside:
+        return QStringLiteral("device address outside 0..15");
+    case MapFileError::DevRangeOutside:
+        return QStringLiteral("device range outside 0..15");
+    }
+    return QString();
+}
+
+} // namespace
+
 std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
 {
     using modCVDMXMap::MapFileError;
@@ -14,9 +33,7 @@ std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
     case MapFileError::None:
         return content.map;
     case MapFileError::NotValid:
-        Error(path + QStringLiteral(": Not A Valid Map File. (shorter than ")
-              + QString::number(modCVDMXMap::kMapFileSize)
-              + QStringLiteral(" bytes, or device address or range outside 0..15)"));
+        Error(path + QStringLiteral(": Not A Valid Map File. (") + DefectText(content.error.defect) + QLatin1Char(')'));
         break;
     case MapFileError::CannotOpen:
     case MapFileError::CannotSave:

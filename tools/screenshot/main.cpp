@@ -5,8 +5,11 @@
 #include "editor/frmCVDMXMap.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <cstdio>
 
 using namespace modCVDMXMap;
@@ -14,10 +17,15 @@ using namespace modCVDMXMap;
 namespace {
 
 const char kUsage[]
-    = "Usage: cvdmxmap-screenshot MAP PNG     grab the editor's window with MAP loaded\n"
-      "       cvdmxmap-screenshot --sample MAP  write the sample stage map to MAP\n"
-      "Run it offscreen (QT_QPA_PLATFORM=offscreen) with HOME pointing at a scratch folder:\n"
-      "the editor creates its working folder there.\n";
+    = "Usage: cvdmxmap-screenshot MAP PNG           grab the editor's window with MAP loaded\n"
+      "       cvdmxmap-screenshot --screen MAP PNG  grab the whole screen with the window on it\n"
+      "       cvdmxmap-screenshot --sample MAP        write the sample stage map to MAP\n"
+      "Run it offscreen (QT_QPA_PLATFORM=offscreen), or for --screen on an X display such as\n"
+      "Xvfb's, with HOME pointing at a scratch folder: the editor creates its working folder\n"
+      "there.\n";
+
+// How long a window may take to appear on the X display.
+constexpr int kExposeLimitMs = 10000;
 
 int Fail(const QString &message)
 {
@@ -70,21 +78,52 @@ int MakeSample(const QString &path)
 }
 
 // The map as File/Open shows it, with the cyclorama group marked.
-int Grab(const QString &mapPath, const QString &pngPath)
+bool ShowMap(frmCVDMXMap &w, const QString &mapPath)
 {
-    frmCVDMXMap w;
     w.ShowAndActivate();
     sMapFile = mapPath;
     const MapFileError error = ReadMapFile();
-    if (error.kind != MapFileError::None)
-        return Fail(mapPath + QStringLiteral(": ") + Reason(error));
+    if (error.kind != MapFileError::None) {
+        Fail(mapPath + QStringLiteral(": ") + Reason(error));
+        return false;
+    }
     w.ShowScreen();
     w.lblDimChan_MouseDown(64, 2, 0, 0, 0);
     w.lblDimChan_MouseDown(71, 2, 1, 0, 0);
-    QApplication::processEvents();
-    if (!w.grab().save(pngPath, "PNG"))
+    return true;
+}
+
+int Save(const QPixmap &picture, const QString &pngPath)
+{
+    if (!picture.save(pngPath, "PNG"))
         return Fail(pngPath + QStringLiteral(": cannot write the picture"));
     return 0;
+}
+
+int Grab(const QString &mapPath, const QString &pngPath)
+{
+    frmCVDMXMap w;
+    if (!ShowMap(w, mapPath))
+        return 1;
+    QApplication::processEvents();
+    return Save(w.grab(), pngPath);
+}
+
+// The screen as its user sees it once the window has appeared and painted.
+int GrabScreen(const QString &mapPath, const QString &pngPath)
+{
+    frmCVDMXMap w;
+    if (!ShowMap(w, mapPath))
+        return 1;
+    QElapsedTimer waited;
+    waited.start();
+    while (!w.windowHandle()->isExposed() && waited.elapsed() < kExposeLimitMs)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    if (!w.windowHandle()->isExposed())
+        return Fail(QStringLiteral("the window did not appear on the display"));
+    w.repaint();
+    QApplication::processEvents();
+    return Save(w.screen()->grabWindow(0), pngPath);
 }
 
 } // namespace
@@ -97,6 +136,8 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments().mid(1);
     if (args.size() == 2 && args[0] == QLatin1String("--sample"))
         return MakeSample(args[1]);
+    if (args.size() == 3 && args[0] == QLatin1String("--screen"))
+        return GrabScreen(args[1], args[2]);
     if (args.size() == 2 && !args[0].startsWith(QLatin1Char('-')))
         return Grab(args[0], args[1]);
     std::fputs(kUsage, args.contains(QLatin1String("--help")) ? stdout : stderr);
