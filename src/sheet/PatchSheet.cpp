@@ -6,7 +6,6 @@
 #include "link/Protocol.h"
 
 #include <QBuffer>
-#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -181,11 +180,6 @@ void DrawReversePatch(Pages &pages, qreal top, const MapTable &map)
 }
 
 } // namespace
-
-Paper DefaultPaper()
-{
-    return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? Paper::Letter : Paper::A4;
-}
 
 QByteArray RenderPdf(const Sheet &sheet)
 {

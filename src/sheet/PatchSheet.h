@@ -1,5 +1,6 @@
 #pragma once
 #include "document/modCVDMXMap.h"
+#include "sheet/Paper.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -12,11 +13,6 @@
 // reverse patch, each output with the channels that drive it. Needs a QGuiApplication (the
 // offscreen platform will do), no display.
 namespace sheet {
-
-enum class Paper { A4, Letter };
-
-// Letter where the locale measures in US units, else A4.
-Paper DefaultPaper();
 
 struct Sheet {
     QString fileName; // as printed in the header
