@@ -55,9 +55,9 @@ void TestPaper::initTestCase()
                                .arg(locale.width)
                                .toLatin1()));
         QProcess localedef;
-        localedef.start(QStringLiteral("localedef"), {QStringLiteral("--force"), QStringLiteral("-i"), source,
-                                                      QStringLiteral("-f"), charmap,
-                                                      dir_.filePath(QStringLiteral("locales/") + locale.name)});
+        localedef.start(QStringLiteral("localedef"),
+                        {QStringLiteral("--force"), QStringLiteral("-i"), source, QStringLiteral("-f"), charmap,
+                         dir_.filePath(QStringLiteral("locales/") + locale.name)});
         QVERIFY(localedef.waitForFinished(30000));
         // Missing categories are warned about, and the paper category is written all the same.
         QVERIFY2(QFile::exists(dir_.filePath(QStringLiteral("locales/%1/LC_PAPER").arg(locale.name))),
@@ -81,8 +81,7 @@ void TestPaper::defaultPaper_data()
     QTest::newRow("LANG en_CA") << QStringList{"LANG=en_CA.UTF-8"} << none << letter;
     QTest::newRow("LANG es_MX") << QStringList{"LANG=es_MX.UTF-8"} << none << letter;
     QTest::newRow("LANG de_DE") << QStringList{"LANG=de_DE.UTF-8"} << none << a4;
-    QTest::newRow("the locale before the papersize file")
-        << QStringList{"LANG=en_US.UTF-8"} << "a4\n" << letter;
+    QTest::newRow("the locale before the papersize file") << QStringList{"LANG=en_US.UTF-8"} << "a4\n" << letter;
     QTest::newRow("LC_PAPER before LANG") << QStringList{"LANG=de_DE.UTF-8", "LC_PAPER=en_US.UTF-8"} << none << letter;
     QTest::newRow("LC_ALL before LC_PAPER")
         << QStringList{"LC_ALL=en_GB.UTF-8", "LC_PAPER=en_US.UTF-8", "LANG=en_US.UTF-8"} << none << a4;
@@ -94,16 +93,17 @@ void TestPaper::defaultPaper_data()
     QTest::newRow("C: the papersize file's letter") << QStringList{"LANG=C"} << "letter\n" << letter;
     QTest::newRow("C.UTF-8: the papersize file's a4") << QStringList{"LC_ALL=C.UTF-8"} << "a4\n" << a4;
     QTest::newRow("no locale: the papersize file, comments and case aside")
-        << QStringList{} << "# written by hand\n\n   Letter   \n" << letter;
+        << QStringList{} << "# written by hand\n\n   Letter   \n"
+        << letter;
     QTest::newRow("a locale not installed: the papersize file")
         << QStringList{"LANG=fr_FR.UTF-8"} << "letter" << letter;
 
     QTest::newRow("a locale not installed, no papersize file: US units")
         << QStringList{"LANG=es_US.UTF-8"} << none << letter;
-    QTest::newRow("US units from LC_MEASUREMENT") << QStringList{"LANG=C", "LC_MEASUREMENT=en_US.UTF-8"} << none
-                                                  << letter;
-    QTest::newRow("a paper the sheet does not know: US units")
-        << QStringList{"LANG=es_US.UTF-8"} << "legal\n" << letter;
+    QTest::newRow("US units from LC_MEASUREMENT")
+        << QStringList{"LANG=C", "LC_MEASUREMENT=en_US.UTF-8"} << none << letter;
+    QTest::newRow("a paper the sheet does not know: US units") << QStringList{"LANG=es_US.UTF-8"} << "legal\n"
+                                                               << letter;
     QTest::newRow("a locale not installed, metric") << QStringList{"LANG=fr_FR.UTF-8"} << none << a4;
     QTest::newRow("an empty papersize file") << QStringList{"LANG=POSIX"} << "" << a4;
     QTest::newRow("nothing at all") << QStringList{} << none << a4;
