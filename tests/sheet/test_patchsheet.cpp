@@ -263,7 +263,13 @@ sheet::Sheet Case(const QString &name, sheet::Paper paper)
         return Busy(paper);
     if (name == QLatin1String("marked"))
         return Marked(paper);
-    return SheetOf(Sample(), paper);
+    sheet::Sheet input = SheetOf(Sample(), paper);
+    if (name == QLatin1String("broken")) {
+        input.fileName = QStringLiteral("Stage\nA.CVX");
+        input.title = QStringLiteral("Line one\r\nand\ttwo");
+        input.labels[0] = QStringLiteral("Front\nwash");
+    }
+    return input;
 }
 
 class TestPatchSheet : public QObject {
@@ -331,6 +337,7 @@ void TestPatchSheet::sheetReadsBack_data()
     QTest::newRow("two pages of outputs on letter") << "busy" << letter << letterSize << 2 << true;
     QTest::newRow("marks on A4") << "marked" << a4 << a4Size << 2 << false;
     QTest::newRow("marks on letter") << "marked" << letter << letterSize << 2 << false;
+    QTest::newRow("line breaks and tabs in the name, the title, a label") << "broken" << a4 << a4Size << 1 << false;
 }
 
 void TestPatchSheet::sheetReadsBack()
@@ -363,8 +370,8 @@ void TestPatchSheet::sheetReadsBack()
         QVERIFY(lines.size() > 3);
         const QString pageText = QStringLiteral("page %1 of %2").arg(page).arg(pages);
         if (!cut) {
-            QCOMPARE(lines[0].simplified(), input.fileName + QLatin1Char(' ') + kDateText);
-            QCOMPARE(lines[1].simplified(), (input.title + QLatin1Char(' ') + pageText).trimmed());
+            QCOMPARE(lines[0].simplified(), input.fileName.simplified() + QLatin1Char(' ') + kDateText);
+            QCOMPARE(lines[1].simplified(), (input.title.simplified() + QLatin1Char(' ') + pageText).trimmed());
         } else {
             const QString fileName = lines[0].simplified();
             QVERIFY2(fileName.startsWith(input.fileName.left(40))
@@ -419,7 +426,7 @@ void TestPatchSheet::sheetReadsBack()
         QString expected = output.label;
         if (output.channels.size() > 1)
             expected += kShared;
-        expected += input.labels[size_t(output.entry)];
+        expected += input.labels[size_t(output.entry)].simplified();
         if (output.channels.empty())
             expected += QStringLiteral("not driven");
         else
