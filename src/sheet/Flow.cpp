@@ -27,33 +27,39 @@ void Flow::Section(const Block &heading, const Draw &continued, const std::vecto
     items_.push_back({page_, QPointF(area_.left(), y), heading.draw});
     top_ = lowest_ = y + heading.height;
 
-    // Whole pages first: each column filled to the bottom.
+    // Whole pages first: each column filled to the bottom. A block too tall for what is
+    // left of a column goes on to the next one, or to a new page where a column is taller.
+    const qreal freshTop = area_.top() + heading.height;
+    const qreal bottom = area_.bottom() + kEntrySpace; // the last entry's space may stand past it
     size_t start = 0;
     while (start < blocks.size()) {
         size_t end = start;
         int column = 0;
         qreal filled = 0;
-        for (; end < blocks.size(); ++end) {
-            const qreal height = blocks[end].height + kEntrySpace;
-            if (filled > 0 && top_ + filled + height > area_.bottom() + kEntrySpace) {
-                if (++column == columns)
-                    break;
+        while (end < blocks.size()) {
+            const qreal step = blocks[end].height + kEntrySpace;
+            if (top_ + filled + step <= bottom || (filled == 0 && top_ <= freshTop)) {
+                overflows_ = overflows_ || top_ + filled + step > bottom;
+                filled += step;
+                ++end;
+            } else if (filled == 0 || ++column == columns) {
+                break;
+            } else {
                 filled = 0;
             }
-            filled += height;
         }
         if (end == blocks.size())
             break;
-        Columns(blocks, start, end, area_.bottom() - top_ + kEntrySpace, true);
+        Columns(blocks, start, end, bottom - top_, true);
         start = end;
         ++page_;
         items_.push_back({page_, area_.topLeft(), continued});
-        top_ = lowest_ = area_.top() + heading.height;
+        top_ = lowest_ = freshTop;
     }
 
     // The rest on this page, in columns as even as they go.
     qreal low = 0;
-    qreal high = area_.bottom() - top_ + kEntrySpace;
+    qreal high = bottom - top_;
     for (size_t i = start; i < blocks.size(); ++i)
         low = std::max(low, blocks[i].height + kEntrySpace);
     high = std::max(high, low);

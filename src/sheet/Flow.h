@@ -28,6 +28,8 @@ public:
     void Section(const Block &heading, const Draw &continued, const std::vector<Block> &blocks, int columns, qreal gap);
 
     int Pages() const { return page_ + 1; }
+    // Whether a block was taller than a whole column and runs past the bottom.
+    bool Overflows() const { return overflows_; }
     void DrawPage(QPainter &painter, int page) const;
 
 private:
@@ -46,6 +48,7 @@ private:
     qreal top_ = 0;
     qreal columnWidth_ = 0;
     qreal gap_ = 0;
+    bool overflows_ = false;
     std::vector<Item> items_;
 };
 

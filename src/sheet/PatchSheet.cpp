@@ -59,22 +59,23 @@ Layout LayOut(const Content &content, const Frame &frame, qreal gridPoints, qrea
     return layout;
 }
 
-// The largest sizes that need no more pages than the smallest: first the grid's, as long
-// as every label still fits it whole, then the lists'.
+// The largest sizes that need no more pages than the smallest and fit every block in a
+// column: first the grid's, as long as every label still fits it whole, then the lists'.
 Layout Fit(const Content &content, const Frame &frame, QPaintDevice *device)
 {
     const int pages = LayOut(content, frame, kSmallestPt, kSmallestPt, device).flow.Pages();
+    const auto fits = [&](const Layout &layout) { return layout.flow.Pages() == pages && !layout.flow.Overflows(); };
     qreal gridPoints = kSmallestPt;
     for (qreal points = kLargestBodyPt; points > kSmallestPt; points -= kBodyStepPt) {
         const GridLayout grid = LayOutGrid(content, frame.content.width(), points, device);
-        if (grid.labelsWhole && LayOut(content, frame, points, kSmallestPt, device).flow.Pages() == pages) {
+        if (grid.labelsWhole && fits(LayOut(content, frame, points, kSmallestPt, device))) {
             gridPoints = points;
             break;
         }
     }
     for (qreal points = kLargestBodyPt; points > kSmallestPt; points -= kBodyStepPt) {
         Layout layout = LayOut(content, frame, gridPoints, points, device);
-        if (layout.flow.Pages() == pages)
+        if (fits(layout))
             return layout;
     }
     return LayOut(content, frame, gridPoints, kSmallestPt, device);

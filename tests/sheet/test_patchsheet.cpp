@@ -263,6 +263,15 @@ sheet::Sheet Case(const QString &name, sheet::Paper paper)
         return Busy(paper);
     if (name == QLatin1String("marked"))
         return Marked(paper);
+    if (name == QLatin1String("alternate")) {
+        // One output on every other channel: an entry taller than what the grid leaves.
+        MapTable map;
+        for (int c = 0; c < kChannels; ++c)
+            map[c] = c % 2 ? kNoOutput : 5;
+        map[kDevAddEntry] = 0;
+        map[kDevRangeEntry] = 15;
+        return SheetOf(map, paper);
+    }
     sheet::Sheet input = SheetOf(Sample(), paper);
     if (name == QLatin1String("broken")) {
         input.fileName = QStringLiteral("Stage\nA.CVX");
@@ -337,6 +346,7 @@ void TestPatchSheet::sheetReadsBack_data()
     QTest::newRow("two pages of outputs on letter") << "busy" << letter << letterSize << 2 << true;
     QTest::newRow("marks on A4") << "marked" << a4 << a4Size << 2 << false;
     QTest::newRow("marks on letter") << "marked" << letter << letterSize << 2 << false;
+    QTest::newRow("an output on 256 channels, on letter") << "alternate" << letter << letterSize << 2 << false;
     QTest::newRow("line breaks and tabs in the name, the title, a label") << "broken" << a4 << a4Size << 1 << false;
 }
 
