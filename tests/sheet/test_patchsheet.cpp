@@ -246,8 +246,9 @@ qreal WordHeight(const QString &dir, qreal points)
             }
         }
     }
+    const ReadBack read = Read(pdf);
     qreal least = 1e9;
-    for (const Word &word : Read(pdf).pages.at(0).words)
+    for (const Word &word : read.pages.at(0).words)
         least = std::min(least, word.box.height());
     return least;
 }
