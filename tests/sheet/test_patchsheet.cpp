@@ -399,12 +399,13 @@ void TestPatchSheet::sheetReadsBack()
 
         // Nothing set below 7 pt, nothing over anything else, nothing past the page's edge
         // (with 5 mm to spare, where printers stop).
-        const std::vector<Word> &words = onPage.words;
+        std::vector<Word> words = onPage.words;
+        std::sort(words.begin(), words.end(), [](const Word &a, const Word &b) { return a.box.top() < b.box.top(); });
         const QRectF printable = QRectF(QPointF(0, 0), onPage.size).adjusted(14, 14, -14, -14);
         for (size_t i = 0; i < words.size(); ++i) {
             if (words[i].box.height() < smallestHeight_ - 0.01 || !printable.contains(words[i].box))
                 QFAIL(qPrintable(QStringLiteral("too small or off the page: ") + words[i].text));
-            for (size_t j = i + 1; j < words.size(); ++j) {
+            for (size_t j = i + 1; j < words.size() && words[j].box.top() < words[i].box.bottom(); ++j) {
                 const QRectF overlap = words[i].box.intersected(words[j].box);
                 if (overlap.width() > 0.2 && overlap.height() > 0.2)
                     QFAIL(qPrintable(words[i].text + QStringLiteral(" over ") + words[j].text));
