@@ -1,12 +1,15 @@
 #include "sheet/PatchSheet.h"
 
-#include "document/DeviceLists.h"
-#include "document/OutputLabel.h"
-#include "document/ReversePatch.h"
-#include "link/Protocol.h"
+#include "sheet/Content.h"
+#include "sheet/Flow.h"
+#include "sheet/Grid.h"
+#include "sheet/Header.h"
+#include "sheet/Legend.h"
+#include "sheet/Lists.h"
+#include "sheet/Style.h"
+#include "sheet/Text.h"
 
 #include <QBuffer>
-#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -14,178 +17,71 @@ namespace sheet {
 
 namespace {
 
-using namespace modCVDMXMap;
-
-// Page units are points (1/72 inch).
-constexpr int kResolution = 72;
-constexpr qreal kMargin = 28;
-constexpr qreal kCellPt = 7;   // grid and reverse patch
-constexpr qreal kHeaderPt = 9; // header and titles
-constexpr qreal kTitlePt = 13;
-constexpr int kRows = 32;
-constexpr int kColumns = 16;
+constexpr int kResolution = 72; // page units are points
 constexpr int kPatchColumns = 4;
+constexpr int kListedColumns = 2;
 
-const QColor kInk(0x00, 0x00, 0x00);
-const QColor kQuiet(0xA0, 0xA0, 0xA0); // unassigned cells, outputs nobody drives
-const QColor kRule(0xC8, 0xC8, 0xC8);
-const QColor kFlag(0xB0, 0x00, 0x00); // outputs driven by several channels
-
-QFont Font(qreal points, bool bold = false, const QString &family = QStringLiteral("DejaVu Sans Mono"))
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-// Draws the pages in order: Next() starts a new one.
-class Pages {
-public:
-    Pages(QPdfWriter &writer, QPainter &painter) : writer_(writer), painter_(painter) {}
-
-    QRectF Area() const
-    {
-        const QSizeF page = writer_.pageLayout().paintRect(QPageLayout::Point).size();
-        return QRectF(kMargin, kMargin, page.width() - 2 * kMargin, page.height() - 2 * kMargin);
-    }
-    void Next()
-    {
-        writer_.newPage();
-        ++count_;
-    }
-    int Count() const { return count_; }
-    QPainter &Painter() { return painter_; }
-
-private:
-    QPdfWriter &writer_;
-    QPainter &painter_;
-    int count_ = 1;
+// The pages' free area between the header and the legend.
+struct Frame {
+    QRectF page;    // inside the margins
+    QRectF content; // under the header, over the legend
 };
 
-// Returns the y below the header.
-qreal DrawHeader(QPainter &p, const QRectF &area, const Sheet &sheet)
-{
-    const MapTable &map = sheet.map;
-    p.setPen(kInk);
-    p.setFont(Font(kTitlePt, true, QStringLiteral("DejaVu Sans")));
-    const qreal titleHeight = QFontMetricsF(p.font()).height();
-    QRectF line(area.left(), area.top(), area.width(), titleHeight);
-    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, sheet.fileName);
-    p.setFont(Font(kHeaderPt, false, QStringLiteral("DejaVu Sans")));
-    p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, sheet.date.toString(Qt::ISODate));
-    const qreal textHeight = QFontMetricsF(p.font()).height();
-    line = QRectF(area.left(), line.bottom() + 2, area.width(), textHeight);
-    p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
-               DeviceAddressText(map[kDevAddEntry]) + QStringLiteral("      ") + DeviceRangeText(map[kDevRangeEntry])
-                   + QStringLiteral("      Checksum: ") + dmxlink::MapChecksumText(map));
-    p.setPen(QPen(kRule, 0.5));
-    p.drawLine(QPointF(area.left(), line.bottom() + 3), QPointF(area.right(), line.bottom() + 3));
-    return line.bottom() + 8;
-}
-
-// The channels as the window shows them: 16 columns of 32, number and output. Returns the
-// y below the grid.
-qreal DrawGrid(QPainter &p, const QRectF &area, qreal top, const MapTable &map)
-{
-    p.setFont(Font(kCellPt));
-    const QFontMetricsF metrics(p.font());
-    const qreal rowHeight = metrics.height() + 0.6;
-    const qreal columnWidth = area.width() / kColumns;
-    const qreal numberWidth = metrics.horizontalAdvance(QStringLiteral("000 "));
-    const int address = map[kDevAddEntry];
-    for (int i = 0; i < kChannels; ++i) {
-        const qreal x = area.left() + (i / kRows) * columnWidth;
-        const qreal y = top + (i % kRows) * rowHeight;
-        const QString output = OutputLabel(map[i], address);
-        p.setPen(kQuiet);
-        p.drawText(QRectF(x, y, numberWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
-        p.setPen(output == QLatin1String("- - -") ? kQuiet : kInk);
-        p.drawText(QRectF(x + numberWidth, y, columnWidth - numberWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   output);
-    }
-    p.setPen(QPen(kRule, 0.5));
-    for (int c = 1; c < kColumns; ++c) {
-        const qreal x = area.left() + c * columnWidth - 3;
-        p.drawLine(QPointF(x, top), QPointF(x, top + kRows * rowHeight));
-    }
-    return top + kRows * rowHeight + 10;
-}
-
-// What the reverse patch says of one output, and in which colour.
-struct PatchLine {
-    QString text;
-    QColor colour;
+// Where everything goes, for a grid and lists at the sizes given.
+struct Layout {
+    GridLayout grid;
+    Flow flow;
 };
 
-PatchLine Line(const OutputDrive &output)
+Layout LayOut(const Content &content, const Frame &frame, qreal gridPoints, qreal listPoints, QPaintDevice *device)
 {
-    if (output.channels.empty())
-        return {QStringLiteral("not driven"), kQuiet};
-    const QString runs = ChannelRuns(output.channels);
-    if (output.channels.size() == 1)
-        return {runs, kInk};
-    return {runs + QStringLiteral("  [%1 channels]").arg(output.channels.size()), kFlag};
-}
+    const GridLayout grid = LayOutGrid(content, frame.content.width(), gridPoints, device);
+    Layout layout{grid, Flow(frame.content, frame.content.top() + grid.height + kSectionSpace)};
+    Flow &flow = layout.flow;
 
-// The reverse patch in columns, continued on a second page when it runs long.
-void DrawReversePatch(Pages &pages, qreal top, const MapTable &map)
-{
-    QPainter &p = pages.Painter();
-    QRectF area = pages.Area();
-    p.setPen(kInk);
-    p.setFont(Font(kHeaderPt, true, QStringLiteral("DejaVu Sans")));
-    const qreal titleHeight = QFontMetricsF(p.font()).height();
-    p.drawText(QRectF(area.left(), top, area.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Outputs at ") + DeviceAddressText(map[kDevAddEntry])
-                   + QStringLiteral(" and the channels that drive them"));
-    top += titleHeight + 4;
-
-    const std::vector<OutputDrive> outputs = ReversePatch(map);
-    p.setFont(Font(kCellPt));
-    const qreal columnWidth = area.width() / kPatchColumns;
-    const size_t perColumn = (outputs.size() + kPatchColumns - 1) / kPatchColumns;
-    int column = 0;
-    size_t inColumn = 0;
-    qreal y = top;
-    const auto nextColumn = [&] {
-        inColumn = 0;
-        y = top;
-        if (++column < kPatchColumns)
-            return;
-        pages.Next();
-        area = pages.Area();
-        y = top = area.top();
-        column = 0;
+    const auto section = [&](const QString &heading, int count, int columns, auto blockOf) {
+        const Flow::Block continued
+            = HeadingBlock(heading + QStringLiteral(" (continued)"), frame.content.width(), listPoints, device);
+        Flow::Block head = HeadingBlock(heading, frame.content.width(), listPoints, device);
+        head.height = std::max(head.height, continued.height);
+        const qreal columnWidth = (frame.content.width() - (columns - 1) * kListGap) / columns;
+        std::vector<Flow::Block> blocks;
+        for (int i = 0; i < count; ++i)
+            blocks.push_back(blockOf(size_t(i), columnWidth));
+        flow.Section(head, continued.draw, blocks, columns, kListGap);
     };
-    // The label, then the channels, wrapped beside it.
-    const qreal labelWidth = QFontMetricsF(p.font()).horizontalAdvance(QStringLiteral("D:00.0  "));
-    constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    for (const OutputDrive &output : outputs) {
-        const PatchLine line = Line(output);
-        const auto box = [&] {
-            return QRectF(area.left() + column * columnWidth + labelWidth, y, columnWidth - 6 - labelWidth,
-                          area.bottom() - y);
-        };
-        if (inColumn == perColumn || p.boundingRect(box(), kFlags, line.text).bottom() > area.bottom())
-            nextColumn();
-        p.setPen(line.colour);
-        p.drawText(QRectF(area.left() + column * columnWidth, y, labelWidth, area.bottom() - y),
-                   Qt::AlignLeft | Qt::AlignTop, output.label);
-        QRectF drawn;
-        p.drawText(box(), kFlags, line.text, &drawn);
-        y = drawn.bottom() + 1;
-        ++inColumn;
+    section(content.patchHeading, int(content.outputs.size()), kPatchColumns,
+            [&](size_t i, qreal width) { return PatchBlock(content.outputs[i], width, listPoints, device); });
+    if (!content.listed.empty())
+        section(QStringLiteral("Hidden patches and odd entries: the grid shows them as - - -"),
+                int(content.listed.size()), kListedColumns,
+                [&](size_t i, qreal width) { return ListedBlock(content.listed[i], width, listPoints, device); });
+    return layout;
+}
+
+// The largest sizes that need no more pages than the smallest and fit every block in a
+// column: first the grid's, as long as every label still fits it whole, then the lists'.
+Layout Fit(const Content &content, const Frame &frame, QPaintDevice *device)
+{
+    const int pages = LayOut(content, frame, kSmallestPt, kSmallestPt, device).flow.Pages();
+    const auto fits = [&](const Layout &layout) { return layout.flow.Pages() == pages && !layout.flow.Overflows(); };
+    qreal gridPoints = kSmallestPt;
+    for (qreal points = kLargestBodyPt; points > kSmallestPt; points -= kBodyStepPt) {
+        const GridLayout grid = LayOutGrid(content, frame.content.width(), points, device);
+        if (grid.labelsWhole && fits(LayOut(content, frame, points, kSmallestPt, device))) {
+            gridPoints = points;
+            break;
+        }
     }
+    for (qreal points = kLargestBodyPt; points > kSmallestPt; points -= kBodyStepPt) {
+        Layout layout = LayOut(content, frame, gridPoints, points, device);
+        if (fits(layout))
+            return layout;
+    }
+    return LayOut(content, frame, gridPoints, kSmallestPt, device);
 }
 
 } // namespace
-
-Paper DefaultPaper()
-{
-    return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? Paper::Letter : Paper::A4;
-}
 
 QByteArray RenderPdf(const Sheet &sheet)
 {
@@ -194,16 +90,32 @@ QByteArray RenderPdf(const Sheet &sheet)
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     writer.setResolution(kResolution);
-    writer.setTitle(QStringLiteral("Patch sheet: ") + sheet.fileName);
+    writer.setTitle(QStringLiteral("Patch sheet: ") + OneLine(sheet.fileName));
     writer.setCreator(QStringLiteral("cvdmxmap-cli sheet"));
     writer.setPageLayout(QPageLayout(QPageSize(sheet.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
                                      QPageLayout::Landscape, QMarginsF()));
+    const Content content = ContentOf(sheet);
+    const QSizeF paper = writer.pageLayout().paintRect(QPageLayout::Point).size();
+    Frame frame;
+    frame.page = QRectF(kMargin, kMargin, paper.width() - 2 * kMargin, paper.height() - 2 * kMargin);
+    const Header header(content, &writer);
+    const Legend legend(content, frame.page.width(), &writer);
+    frame.content
+        = frame.page.adjusted(0, header.Height(), 0, legend.Height() > 0 ? -(legend.Height() + kSectionSpace) : 0);
+    const Layout layout = Fit(content, frame, &writer);
+
     QPainter painter(&writer);
-    Pages pages(writer, painter);
-    const QRectF area = pages.Area();
-    qreal y = DrawHeader(painter, area, sheet);
-    y = DrawGrid(painter, area, y, sheet.map);
-    DrawReversePatch(pages, y, sheet.map);
+    const int pages = layout.flow.Pages();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        header.Draw(painter, frame.page, page, pages);
+        if (legend.Height() > 0)
+            legend.Draw(painter, QPointF(frame.page.left(), frame.page.bottom() - legend.Height()));
+        if (page == 0)
+            DrawGrid(painter, frame.content.topLeft(), layout.grid, content);
+        layout.flow.DrawPage(painter, page);
+    }
     painter.end();
     return pdf;
 }

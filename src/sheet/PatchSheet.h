@@ -1,28 +1,32 @@
 #pragma once
 #include "document/modCVDMXMap.h"
+#include "sheet/Paper.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <array>
 
-// The printable patch sheet of a map: one landscape page (two when the reverse patch runs
-// long), no text under 6 pt. A header with the file's name, the device address and range
-// as the editor's lists word them, the checksum a controller reports after a download of
-// the map and the date; the 512 channels laid out as the window lays them out; and the
-// reverse patch, each output with the channels that drive it. Needs a QGuiApplication (the
-// offscreen platform will do), no display.
+// The printable patch sheet of a map, on landscape pages, no text under 7 pt. Every page
+// is headed with the file's name, the map's title, the device address and range as the
+// editor's lists word them, the checksum a controller reports after a download of the
+// map, the date and the page number. Then the 512 channels laid out as the window lays
+// them out, each output with its label where the column has room; and the reverse patch,
+// each output with its label in full and the channels that drive it, followed by the
+// channels patched where the grid cannot show it. Marks flag what needs a second look,
+// each with a symbol and a legend. Needs a QGuiApplication (the offscreen platform will
+// do), no display.
 namespace sheet {
 
-enum class Paper { A4, Letter };
-
-// Letter where the locale measures in US units, else A4.
-Paper DefaultPaper();
+constexpr int kOutputs = 64;
 
 struct Sheet {
     QString fileName; // as printed in the header
     modCVDMXMap::MapTable map{};
     QDate date;
     Paper paper = Paper::A4;
+    QString title;                        // one line, under the file name
+    std::array<QString, kOutputs> labels; // what each output feeds, by entry 0..63
 };
 
 // The sheet as PDF bytes.

@@ -249,7 +249,7 @@ void TestCliReports::sheet()
              qPrintable(page.left(80)));
     QVERIFY(page.contains(QStringLiteral("Device Address: 03 Device Range: 4 / Switch Setting: 3 Checksum: ")
                           + dmxlink::MapChecksumText(Patched())));
-    QVERIFY(page.contains(QStringLiteral("D:04.2 5-7, 9 [4 channels]")));
+    QVERIFY(page.contains(QStringLiteral("D:04.2 \u25C6 5-7, 9 [4 channels]")));
     QVERIFY(page.contains(QStringLiteral("020 - - -")));
 
     const CliRun bad = RunCli({"sheet", file, "-o", pdf, "--paper", "a3"});

@@ -22,6 +22,25 @@ QString Driven(const std::vector<OutputDrive> &outputs)
     return driven.join(QLatin1Char(' '));
 }
 
+// "hidden 8: 18" for each finding: its kind, its entry and the channels it concerns.
+QStringList Summary(const std::vector<Finding> &findings)
+{
+    static const QMap<Finding::Kind, QString> names{{Finding::Kind::AddressOutsideList, "address"},
+                                                    {Finding::Kind::RangeOutsideList, "range"},
+                                                    {Finding::Kind::SharedOutput, "shared"},
+                                                    {Finding::Kind::HiddenPatch, "hidden"},
+                                                    {Finding::Kind::OddEntry, "odd"}};
+    QStringList summary;
+    for (const Finding &f : findings) {
+        QStringList channels;
+        for (int c : f.channels)
+            channels << QString::number(c);
+        summary
+            << QStringLiteral("%1 %2: %3").arg(names.value(f.kind)).arg(f.entry).arg(channels.join(QLatin1Char(',')));
+    }
+    return summary;
+}
+
 } // namespace
 
 class TestReversePatch : public QObject {
@@ -110,31 +129,35 @@ void TestReversePatch::channelsOfEachOutput()
     QCOMPARE(Driven(outputs), QStringLiteral("D:03.1=1 D:03.2=2-3 D:08.1=65-72, 101"));
 }
 
-// Each row: the map and the findings, one line each.
+// Each row: the map, the findings as check prints them, one line each, and what each
+// finding concerns (its kind, its entry and its channels).
 void TestReversePatch::checkFindings_data()
 {
     QTest::addColumn<MapTable>("map");
     QTest::addColumn<QStringList>("findings");
-    QTest::newRow("the reset map") << EmptyMap() << QStringList();
+    QTest::addColumn<QStringList>("concerns");
+    QTest::newRow("the reset map") << EmptyMap() << QStringList() << QStringList();
 
     MapTable clean = EmptyMap(3, 9);
     for (int c = 0; c < 52; ++c)
         clean[c] = int16_t(c);
-    QTest::newRow("every output at address 04 once") << clean << QStringList();
+    QTest::newRow("every output at address 04 once") << clean << QStringList() << QStringList();
 
     MapTable shared = EmptyMap();
     shared[4] = 9;
     shared[8] = 9;
     shared[9] = 9;
     shared[20] = 0;
-    QTest::newRow("one output, three channels") << shared << QStringList{"D:03.2 is driven by 3 channels: 5, 9-10"};
+    QTest::newRow("one output, three channels")
+        << shared << QStringList{"D:03.2 is driven by 3 channels: 5, 9-10"} << QStringList{"shared 9: 5,9,10"};
 
     MapTable past = EmptyMap(14);
     past[16] = 7;
     past[17] = 8;
     QTest::newRow("outputs past device 16")
         << past
-        << QStringList{"channel 018 holds entry 8, an output past device 16 at Device Address: 0F: it shows as - - -"};
+        << QStringList{"channel 018 holds entry 8, an output past device 16 at Device Address: 0F: it shows as - - -"}
+        << QStringList{"hidden 8: 18"};
 
     MapTable odd = EmptyMap();
     odd[0] = 64;
@@ -145,19 +168,39 @@ void TestReversePatch::checkFindings_data()
         << QStringList{
                "channel 001 holds 64, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
                "channel 002 holds -1, neither an output (0..63) nor none (255): kept in the file, shown as - - -",
-               "channel 003 holds 254, neither an output (0..63) nor none (255): kept in the file, shown as - - -"};
+               "channel 003 holds 254, neither an output (0..63) nor none (255): kept in the file, shown as - - -"}
+        << QStringList{"odd 64: 1", "odd -1: 2", "odd 254: 3"};
 
     QTest::newRow("device entries outside the lists")
         << EmptyMap(16, -3)
         << QStringList{"device address entry 16 is outside the list (0..15)",
-                       "device range entry -3 is outside the list (0..15)"};
+                       "device range entry -3 is outside the list (0..15)"}
+        << QStringList{"address 16: ", "range -3: "};
+
+    MapTable mixed = EmptyMap(14);
+    mixed[0] = 300;
+    mixed[1] = 2;
+    mixed[2] = 9;
+    mixed[3] = 2;
+    QTest::newRow("shared outputs first, then channel by channel")
+        << mixed
+        << QStringList{"D:0F.3 is driven by 2 channels: 2, 4",
+                       "channel 001 holds 300, neither an output (0..63) nor none (255): kept in the file, shown as - "
+                       "- -",
+                       "channel 003 holds entry 9, an output past device 16 at Device Address: 0F: it shows as - - -"}
+        << QStringList{"shared 2: 2,4", "odd 300: 1", "hidden 9: 3"};
 }
 
 void TestReversePatch::checkFindings()
 {
     QFETCH(MapTable, map);
     QFETCH(QStringList, findings);
+    QFETCH(QStringList, concerns);
     QCOMPARE(CheckMap(map), findings);
+    const std::vector<Finding> found = MapFindings(map);
+    QCOMPARE(Summary(found), concerns);
+    for (size_t i = 0; i < found.size(); ++i)
+        QCOMPARE(found[i].text, findings[int(i)]);
 }
 
 QTEST_GUILESS_MAIN(TestReversePatch)

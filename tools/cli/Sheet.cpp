@@ -47,7 +47,12 @@ int RunSheet(Job &job)
         return kUsage;
     }
     const std::unique_ptr<QGuiApplication> gui = StartGui();
-    const sheet::Sheet input{QFileInfo(job.files[0]).fileName(), job.maps[0], QDate::currentDate(), paper};
+    // Map files carry no title or labels yet: the sheet has none to print.
+    sheet::Sheet input;
+    input.fileName = QFileInfo(job.files[0]).fileName();
+    input.map = job.maps[0];
+    input.date = QDate::currentDate();
+    input.paper = paper;
     const QByteArray pdf = sheet::RenderPdf(input);
     QString reason;
     if (!platform::RewriteFile(
