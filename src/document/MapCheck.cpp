@@ -37,18 +37,27 @@ QStringList CheckMap(const MapTable &map)
                             .arg(ChannelRuns(output.channels));
     }
     for (int c = 0; c < kChannels; ++c) {
-        const int16_t entry = map[c];
-        if (entry >= 0 && entry <= 63 && InList(address) && OutputLabel(entry, address) == QLatin1String("- - -"))
-            findings << Channel(c) + QStringLiteral(" holds entry %1, an output past device 16 at ").arg(entry)
-                    + DeviceAddressText(address) + QStringLiteral(": it shows as - - -");
-        else if ((entry < 0 || entry > 63) && entry != kNoOutput)
-            findings << Channel(c)
-                    + QStringLiteral(
-                          " holds %1, neither an output (0..63) nor none (255): kept in the "
-                          "file, shown as - - -")
-                          .arg(entry);
+        const QString finding = CheckChannel(map, c);
+        if (!finding.isEmpty())
+            findings << finding;
     }
     return findings;
+}
+
+QString CheckChannel(const MapTable &map, int c)
+{
+    const int16_t address = map[kDevAddEntry];
+    const int16_t entry = map[c];
+    if (entry >= 0 && entry <= 63 && InList(address) && OutputLabel(entry, address) == QLatin1String("- - -"))
+        return Channel(c) + QStringLiteral(" holds entry %1, an output past device 16 at ").arg(entry)
+            + DeviceAddressText(address) + QStringLiteral(": it shows as - - -");
+    if ((entry < 0 || entry > 63) && entry != kNoOutput)
+        return Channel(c)
+            + QStringLiteral(
+                  " holds %1, neither an output (0..63) nor none (255): kept in the "
+                  "file, shown as - - -")
+                  .arg(entry);
+    return QString();
 }
 
 } // namespace modCVDMXMap

@@ -14,5 +14,7 @@ namespace modCVDMXMap {
 //   and the editor shows as none;
 // - a device address or device range entry outside its list (0..15).
 QStringList CheckMap(const MapTable &map);
+// The finding on channel index c alone (a hidden output or an odd entry), or "" for none.
+QString CheckChannel(const MapTable &map, int c);
 
 } // namespace modCVDMXMap
