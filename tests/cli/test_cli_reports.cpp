@@ -85,6 +85,7 @@ private slots:
     void importRefusalWritesNothing();
     void importFromStandardInput_data();
     void importFromStandardInput();
+    void labelledSampleIsMadeFromItsRows();
     void sheet_data();
     void sheet();
 
@@ -407,6 +408,21 @@ void TestCliReports::importFromStandardInput()
     labels.title = QStringLiteral("Bühne");
     labels.outputs[0] = QStringLiteral("Cyc; left");
     QCOMPARE(ReadBytes(output), MapToBytes(map) + LabelsBlock(labels));
+}
+
+// The labelled sample is what its rows give (scripts/samples.sh), and it holds the patch
+// of samples/Stage.CVX.
+void TestCliReports::labelledSampleIsMadeFromItsRows()
+{
+    const QString sample = QStringLiteral(CVDMX_SOURCE_DIR "/samples/Stage-labelled.CVX");
+    const QString back = Path(QStringLiteral("again.CVX"));
+    const CliRun run = RunCli({"import", QStringLiteral(CVDMX_SOURCE_DIR "/samples/Stage-labelled.csv"), "-o", back});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(ReadBytes(back), ReadBytes(sample));
+    QCOMPARE(ReadBytes(sample).left(kMapFileSize), ReadBytes(QStringLiteral(CVDMX_SOURCE_DIR "/samples/Stage.CVX")));
+    const MapFileContent content = ReadMap(sample);
+    QCOMPARE(content.tail.kind, LabelsTail::Labels);
+    QCOMPARE(content.tail.labels.outputs[20], QStringLiteral("Cyclorama"));
 }
 
 // Each row: the paper option, and the page size pdfinfo reads.
