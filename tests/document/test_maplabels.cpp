@@ -72,7 +72,6 @@ private slots:
     void tailsThatAreNoLabels();
     void newLabelsReplaceTheBlock();
     void aHugeTailIsNotReadWhole();
-    void documentCommandsCarryTheLabels();
     void cellLabel_data();
     void cellLabel();
 };
@@ -267,41 +266,6 @@ void TestMapLabels::aHugeTailIsNotReadWhole()
     QCOMPARE(content.error.kind, MapFileError::None);
     QCOMPARE(content.tail.kind, LabelsTail::Damaged);
     QCOMPARE(content.tail.problem, QStringLiteral("the labels after the map are longer than any labels (16788 bytes)"));
-}
-
-// Reading a file takes its labels into the document, or none; saving writes them; a fresh
-// map has none.
-void TestMapLabels::documentCommandsCarryTheLabels()
-{
-    TempHome home;
-    const QString labelled = home.Path() + QStringLiteral("/labelled.CVX");
-    const QString foreign = home.Path() + QStringLiteral("/foreign.CVX");
-    const QString copy = home.Path() + QStringLiteral("/copy.CVX");
-    QVERIFY(WriteBytes(labelled, MapToBytes(DiskMap()) + StageBlock()));
-    QVERIFY(WriteBytes(foreign, MapToBytes(DiskMap()) + "tail"));
-
-    sMapFile = labelled;
-    QCOMPARE(ReadMapFile().kind, MapFileError::None);
-    QVERIFY(tMapLabels == StageLabels());
-    sMapFile = copy;
-    QCOMPARE(WriteMapFile().kind, MapFileError::None);
-    QCOMPARE(ReadBytes(copy), MapToBytes(DiskMap()) + StageBlock());
-
-    bMapChanged = true;
-    sMapFile = foreign;
-    const MapFileError refused = WriteMapFile();
-    QCOMPARE(refused.reason,
-             QStringLiteral("the file ends in 4 bytes that are not labels; labels would overwrite them"));
-    QCOMPARE(bMapChanged, true);
-    QCOMPARE(ReadBytes(foreign), MapToBytes(DiskMap()) + "tail");
-
-    QCOMPARE(ReadMapFile().kind, MapFileError::None);
-    QVERIFY(tMapLabels == MapLabels());
-
-    sMapFile = labelled;
-    QCOMPARE(ReadMapFile().kind, MapFileError::None);
-    ClearMap();
-    QVERIFY(tMapLabels == MapLabels());
 }
 
 // Each row: a cell's entry, the device address index, and the label it gives.
