@@ -153,9 +153,10 @@ LabelsTail ReadLabelsTail(const QByteArray &tail)
         return Damaged(size, QStringLiteral("are of version %1, which this program does not read").arg(version));
     const qint64 length = GetLE(tail, 10, 4);
     if (length != size - kLabelsHeaderSize - kLabelsChecksumSize)
-        return Damaged(size, QStringLiteral("give a length of %1 bytes where %2 follow")
-                                 .arg(length)
-                                 .arg(size - kLabelsHeaderSize - kLabelsChecksumSize));
+        return Damaged(size,
+                       QStringLiteral("give a length of %1 bytes where %2 follow")
+                           .arg(length)
+                           .arg(size - kLabelsHeaderSize - kLabelsChecksumSize));
     const qsizetype checked = kLabelsHeaderSize + length;
     if (GetLE(tail, checked, kLabelsChecksumSize) != Crc32(tail.left(checked)))
         return Damaged(size, QStringLiteral("fail their checksum"));

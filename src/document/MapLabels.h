@@ -56,10 +56,11 @@ struct LabelsTail {
         Labels,  // a sound labels block
         Damaged, // begins as a labels block but is not a sound one: kept, never read
         Foreign, // something else: kept, never read
-    } kind = None;
-    MapLabels labels;  // for Labels
-    QString problem;   // for Damaged and Foreign: why these bytes are no labels
-    qint64 size = 0;   // the bytes seen
+    };
+    Kind kind = None;
+    MapLabels labels; // for Labels
+    QString problem;  // for Damaged and Foreign: why these bytes are no labels
+    qint64 size = 0;  // the bytes seen
 };
 
 // Reads the bytes after a map. A caller may stop reading after kMaxLabelsBlock + 1 bytes:

@@ -30,9 +30,9 @@ MapLabels StageLabels()
 // The block of StageLabels, as the format lays it out.
 QByteArray StageBlock()
 {
-    return QByteArray("CVDMXLBL") + QByteArray::fromHex("0100" "90000000" "0500") + "Stage"
-        + QByteArray::fromHex("0300") + "Cyc" + QByteArray(62 * 2, '\0') + QByteArray::fromHex("0600")
-        + "é🎭" + QByteArray::fromHex("4F78C3A3");
+    const QByteArray versionLengthTitle = QByteArray::fromHex("0100900000000500"); // 1, 144 bytes, 5 bytes
+    return QByteArray("CVDMXLBL") + versionLengthTitle + "Stage" + QByteArray::fromHex("0300") + "Cyc"
+        + QByteArray(62 * 2, '\0') + QByteArray::fromHex("0600") + "é🎭" + QByteArray::fromHex("4F78C3A3");
 }
 
 // A text of n characters, each of the given one (a surrogate pair counts as one).
@@ -179,10 +179,10 @@ void TestMapLabels::tailsThatAreNoLabels_data()
     QTest::addColumn<QString>("problem");
     const int foreign = LabelsTail::Foreign;
     const int damaged = LabelsTail::Damaged;
-    QTest::newRow("4 bytes of another program") << QByteArray::fromHex("DEADBEEF") << foreign
-                                                << "the file ends in 4 bytes that are not labels";
-    QTest::newRow("the signature cut short") << QByteArray("CVDMXLB") << foreign
-                                             << "the file ends in 7 bytes that are not labels";
+    QTest::newRow("4 bytes of another program")
+        << QByteArray::fromHex("DEADBEEF") << foreign << "the file ends in 4 bytes that are not labels";
+    QTest::newRow("the signature cut short")
+        << QByteArray("CVDMXLB") << foreign << "the file ends in 7 bytes that are not labels";
     QTest::newRow("text longer than any block")
         << QByteArray(kMaxLabelsBlock + 1, 'x') << foreign << "the file ends in 16789 bytes that are not labels";
 
@@ -192,9 +192,8 @@ void TestMapLabels::tailsThatAreNoLabels_data()
     QTest::newRow("bad checksum") << checksum << damaged << "the labels after the map fail their checksum";
     QTest::newRow("bad length: one more")
         << WithLength(good, 145) << damaged << "the labels after the map give a length of 145 bytes where 144 follow";
-    QTest::newRow("bad length: huge")
-        << WithLength(good, 0xFFFFFFFF) << damaged
-        << "the labels after the map give a length of 4294967295 bytes where 144 follow";
+    QTest::newRow("bad length: huge") << WithLength(good, 0xFFFFFFFF) << damaged
+                                      << "the labels after the map give a length of 4294967295 bytes where 144 follow";
     QTest::newRow("cut off") << good.left(100) << damaged
                              << "the labels after the map give a length of 144 bytes where 82 follow";
     QTest::newRow("a byte more") << good + 'x' << damaged

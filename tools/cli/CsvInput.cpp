@@ -20,7 +20,8 @@ std::optional<QByteArray> ReadStandardInput(qint64 maxBytes, QString *reason)
     QByteArray bytes;
     char buffer[65536];
     while (bytes.size() < maxBytes) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, size_t(std::min<qint64>(sizeof buffer, maxBytes - bytes.size())));
+        const ssize_t n
+            = ::read(STDIN_FILENO, buffer, size_t(std::min<qint64>(sizeof buffer, maxBytes - bytes.size())));
         if (n == 0)
             break;
         if (n < 0) {
