@@ -196,13 +196,30 @@ std::optional<int16_t> ListIndex(const QString &text, QString (*entryText)(int))
     return std::nullopt;
 }
 
+// A header field as a message quotes it: control characters as "?", and cut short where a
+// file that is no CSV at all would fill the screen.
+QString Quoted(const QString &field)
+{
+    constexpr int kShown = 40;
+    QString shown = field.left(kShown);
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    return QLatin1Char('"') + shown + (field.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
 // The columns of a header row, or why they are not enough.
 std::optional<Columns> HeaderColumns(const csv::Record &header, QString *problem)
 {
+    constexpr int kColumnsShown = 10;
     Columns columns;
     QStringList found;
     for (int i = 0; i < header.fields.size(); ++i) {
-        found << QLatin1Char('"') + header.fields[i] + QLatin1Char('"');
+        if (i < kColumnsShown)
+            found << Quoted(header.fields[i]);
+        else if (i == kColumnsShown)
+            found << QStringLiteral("... (%1 in all)").arg(header.fields.size());
         const QString name = header.fields[i].toLower();
         int *column = name == QLatin1String("channel") ? &columns.channel
             : name == QLatin1String("entry")           ? &columns.entry

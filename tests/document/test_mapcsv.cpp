@@ -257,6 +257,14 @@ void TestMapCsv::badRows_data()
     QTest::newRow("a header in another language")
         << Rows({"Kanal;Eintrag;Ausgang", "1;0;D:01.1"})
         << "line 1, column 1: the header row names the columns \"Kanal\", \"Eintrag\", \"Ausgang\"" + expected;
+    QTest::newRow("a header of many columns")
+        << QByteArray("a,b,c,d,e,f,g,h,i,j,k,l,m\n")
+        << "line 1, column 1: the header row names the columns \"a\", \"b\", \"c\", \"d\", \"e\", \"f\", \"g\", "
+           "\"h\", \"i\", \"j\", ... (13 in all)"
+            + expected;
+    QTest::newRow("a header of binary bytes and a long field")
+        << QByteArray("ch\x01nnel,\"" + QByteArray(41, 'x') + "\"\n")
+        << "line 1, column 1: the header row names the columns \"ch?nnel\", \"" + QString(40, 'x') + "...\"" + expected;
     QTest::newRow("a header without an entry or output")
         << Rows({"channel,label"})
         << "line 1, column 1: the header row names the columns \"channel\", \"label\"" + expected;
