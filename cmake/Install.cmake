@@ -71,7 +71,7 @@ endif()
 install(FILES cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES samples/Stage.CVX DESTINATION ${CMAKE_INSTALL_DOCDIR}/samples)
+install(FILES samples/Stage.CVX samples/Stage-labelled.CVX samples/Stage-labelled.csv DESTINATION ${CMAKE_INSTALL_DOCDIR}/samples)
 
 set(CPACK_PACKAGE_NAME cvdmxmap)
 set(CPACK_PACKAGE_VENDOR "QRT Corvanta DMX Map developers")

@@ -1,6 +1,7 @@
 // Any bytes as a map file, read by the editor's reader. A refused file leaves the
-// document as it was; an accepted one is decoded as 514 little-endian 16-bit entries, then
-// saved over with one entry changed, under a file-size limit the input may choose.
+// document as it was; an accepted one is decoded as 514 little-endian 16-bit entries, its
+// labels read when a sound block follows, then saved over with one entry changed, under a
+// file-size limit the input may choose.
 #include "Check.h"
 #include "document/MapFile.h"
 #include "kit/TempHome.h"
@@ -84,12 +85,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(!bMapChanged, "reading left the changed flag set");
     Require(MapToBytes(iDmxMap) == bytes.left(kMapFileSize), "the map's bytes differ from the file's");
 
+    // Labels come from a sound block alone; any other tail is kept as it is.
+    const QByteArray tail = bytes.mid(kMapFileSize);
+    const LabelsTail read = ReadLabelsTail(tail);
+    Require(read.kind == LabelsTail::Labels || tMapLabels == MapLabels(), "labels read from no labels block");
+    Require(read.kind != LabelsTail::Labels || tMapLabels == read.labels, "the labels read differ from the block's");
+    Require(read.kind != LabelsTail::Labels || LabelsProblem(tMapLabels).isEmpty(), "labels read that are no labels");
+
     // An edited map is saved over the file, under a file-size limit that the input's first
     // byte may choose below the file's size: the file then holds either the whole new map
-    // with the old tail, or exactly its old bytes, and the save says which.
+    // with the old tail (a labels block written anew from the labels read), or exactly its
+    // old bytes, and the save says which.
     iDmxMap[0] = int16_t(iDmxMap[0] ^ 1);
     const MapTable edited = iDmxMap;
-    const QByteArray saved = MapToBytes(edited) + bytes.mid(kMapFileSize);
+    const QByteArray saved = MapToBytes(edited) + (read.kind == LabelsTail::Labels ? LabelsBlock(read.labels) : tail);
     bMapChanged = true;
     const rlim_t limit = data[0] >= 128 ? rlim_t(size) * (data[0] - 128) / 128 : RLIM_INFINITY;
     rlimit old{};

@@ -2,7 +2,7 @@
 
 namespace csv {
 
-Parsed Parse(const QByteArray &bytes)
+Parsed Parse(const QByteArray &bytes, QChar separator)
 {
     QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF)))
@@ -40,7 +40,7 @@ Parsed Parse(const QByteArray &bytes)
         } else if (c == QLatin1Char('"') && field.trimmed().isEmpty() && !wasQuoted) {
             field.clear();
             quoted = wasQuoted = true;
-        } else if (c == QLatin1Char(',')) {
+        } else if (c == separator) {
             endField();
         } else if (c == QLatin1Char('\n')) {
             ++line;

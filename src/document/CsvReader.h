@@ -4,8 +4,9 @@
 #include <optional>
 #include <vector>
 
-// Comma-separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or
-// LF line ends, fields in double quotes (with "" for a quote, and line ends inside).
+// Separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or
+// LF line ends, fields in double quotes (with "" for a quote, and line ends inside), split
+// at a comma or the separator given.
 namespace csv {
 
 struct Record {
@@ -24,6 +25,6 @@ struct Parsed {
     std::optional<ParseError> error;
 };
 
-Parsed Parse(const QByteArray &bytes);
+Parsed Parse(const QByteArray &bytes, QChar separator = QLatin1Char(','));
 
 } // namespace csv

@@ -48,7 +48,9 @@ std::optional<MapFileError::Defect> DeviceDefect(const MapTable &map)
 MapFileContent Read(const QString &path, bool checkDevices)
 {
     MapFileContent content;
-    const std::optional<QByteArray> bytes = platform::ReadRegularFile(path, kMapFileSize, &content.error.reason);
+    // Enough to tell a labels block from what is longer than any.
+    const std::optional<QByteArray> bytes
+        = platform::ReadRegularFile(path, kMapFileSize + kMaxLabelsBlock + 1, &content.error.reason);
     if (!bytes) {
         content.error.kind = MapFileError::CannotOpen;
         return content;
@@ -62,6 +64,7 @@ MapFileContent Read(const QString &path, bool checkDevices)
         content.error.defect = *defect;
     } else {
         content.map = *map;
+        content.tail = ReadLabelsTail(bytes->mid(kMapFileSize));
     }
     return content;
 }
@@ -97,11 +100,34 @@ MapFileError WriteMap(const QString &path, const MapTable &map)
     return error;
 }
 
+MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const MapLabels &labels)
+{
+    MapFileError error;
+    error.reason = LabelsProblem(labels);
+    if (!error.reason.isEmpty()) {
+        error.kind = MapFileError::CannotSave;
+        return error;
+    }
+    const QByteArray bytes = MapToBytes(map);
+    QString refusal;
+    // A refusal gives back the old bytes, and a file given its own bytes is not written.
+    const auto withLabels = [&](const QByteArray &old) {
+        const std::optional<QByteArray> tail = TailWithLabels(old.mid(kMapFileSize), labels, &refusal);
+        return tail ? bytes + *tail : old;
+    };
+    if (!platform::RewriteFile(path, withLabels, &error.reason))
+        error.kind = MapFileError::CannotSave;
+    else if (!refusal.isEmpty())
+        error = MapFileError{MapFileError::CannotSave, refusal};
+    return error;
+}
+
 MapFileError ReadMapFile()
 {
     const MapFileContent content = ReadMap(sMapFile);
     if (content.error.kind == MapFileError::None) {
         iDmxMap = content.map;
+        tMapLabels = content.tail.kind == LabelsTail::Labels ? content.tail.labels : MapLabels();
         bMapChanged = false;
     }
     return content.error;
@@ -109,7 +135,7 @@ MapFileError ReadMapFile()
 
 MapFileError WriteMapFile()
 {
-    const MapFileError error = WriteMap(sMapFile, iDmxMap);
+    const MapFileError error = WriteLabelledMap(sMapFile, iDmxMap, tMapLabels);
     if (error.kind == MapFileError::None)
         bMapChanged = false;
     return error;

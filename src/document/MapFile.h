@@ -1,4 +1,5 @@
 #pragma once
+#include "document/MapLabels.h"
 #include "document/modCVDMXMap.h"
 
 #include <QByteArray>
@@ -19,16 +20,18 @@ std::optional<MapTable> MapFromBytes(const QByteArray &bytes);
 // Why a map file could not be read or written.
 struct MapFileError {
     enum Kind { None, CannotOpen, NotValid, CannotSave } kind = None;
-    QString reason; // the system's words, for CannotOpen and CannotSave
+    QString reason; // the system's words, for CannotOpen and CannotSave; or why labels were refused
     // For NotValid, what makes the file no map: too short, or the first device entry
     // outside its list.
     enum Defect { TooShort, DevAddOutside, DevRangeOutside } defect = TooShort;
 };
 
-// What reading a map file gave: the table, or why there is none.
+// What reading a map file gave: the table, or why there is none, and what follows the
+// table: nothing, its labels, or bytes that are kept as they are.
 struct MapFileContent {
     MapFileError error;
     MapTable map{};
+    LabelsTail tail;
 };
 
 // Reads the table from the map file at path. Only a regular file is read.
@@ -40,9 +43,14 @@ MapFileContent ReadMapEntries(const QString &path);
 // longer file keeps the rest. Afterwards the file holds either the whole new map or
 // exactly its old bytes, and keeps its links, owner, group and mode.
 MapFileError WriteMap(const QString &path, const MapTable &map);
+// The same, with labels after the map in place of any labels the file holds (TailWithLabels):
+// a file that ends in bytes that are not labels keeps them when there are no labels, and
+// refuses labels (CannotSave, with the reason) without a byte written.
+MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const MapLabels &labels);
 
-// The document's file commands: ReadMap and WriteMap on sMapFile and iDmxMap. Success
-// clears bMapChanged; on failure nothing changes.
+// The document's file commands: ReadMap and WriteLabelledMap on sMapFile, iDmxMap and
+// tMapLabels (a file without a sound labels block gives none). Success clears bMapChanged;
+// on failure nothing changes.
 MapFileError ReadMapFile();
 MapFileError WriteMapFile();
 

@@ -10,6 +10,7 @@ int16_t iComPort = 0;
 QString sMainCaption;
 const QString kNoFile = QStringLiteral("None");
 QString sMapFile = kNoFile;
+MapLabels tMapLabels;
 
 const QString kWorkFolder = QStringLiteral("C:\\QRT Corvanta DMX Map");
 const QString kSettingsFile = kWorkFolder + QStringLiteral("\\QRT Corvanta DMX Map.ini");
@@ -21,6 +22,7 @@ void ClearMap()
         iDmxMap[i] = kNoOutput;
     SetDevAdd(0);
     SetDevRange(0);
+    tMapLabels = MapLabels();
     bMapChanged = false;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/MapLabels.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -22,11 +24,13 @@ extern bool bMapChanged;
 extern int16_t iComPort;     // 0 = COM1 .. 7 = COM8
 extern QString sMainCaption; // the main window's designed caption
 extern QString sMapFile;     // full path of the map file, or "None"
+extern MapLabels tMapLabels; // the title and output labels that go with iDmxMap
 
 extern const QString kNoFile; // "None"
 extern const QString kWorkFolder;
 extern const QString kSettingsFile;
 
+// A fresh map: no channel patched, device address and range 0, no file, no labels, unchanged.
 void ClearMap();
 void SetDevAdd(int16_t value);
 int16_t GetDevAdd();

@@ -26,8 +26,10 @@ void frmCVDMXMap::ShowScreen()
     cboDevAdd->SetListIndex(GetDevAdd());
     cboDevRange->SetListIndex(GetDevRange());
     const int a = cboDevAdd->ListIndex();
-    for (int i = 0; i < kChannels; ++i)
+    for (int i = 0; i < kChannels; ++i) {
         lblDimChan[i]->SetCaption(OutputLabel(iDmxMap[i], a));
+        lblDimChan[i]->SetDescription(CellLabelOf(iDmxMap[i], a, tMapLabels));
+    }
 }
 
 void frmCVDMXMap::ChanSel()

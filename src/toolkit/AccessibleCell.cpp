@@ -9,7 +9,7 @@ namespace toolkit {
 namespace {
 
 // Position, size, visibility and parent come from QAccessibleWidget; a cell adds the
-// role of a label and its caption as its name.
+// role of a label, its caption as its name and its description.
 class AccessibleCell : public QAccessibleWidget {
 public:
     explicit AccessibleCell(CellLabel *cell) : QAccessibleWidget(cell, QAccessible::StaticText) {}
@@ -18,6 +18,8 @@ public:
     {
         if (t == QAccessible::Name)
             return static_cast<const CellLabel *>(object())->text();
+        if (t == QAccessible::Description)
+            return static_cast<const CellLabel *>(object())->Description();
         return QAccessibleWidget::text(t);
     }
 };

@@ -53,6 +53,18 @@ void CellLabel::SetCaption(const QString &text)
     }
 }
 
+void CellLabel::SetDescription(const QString &text)
+{
+    // A refresh sets 512 descriptions, nearly all of them the same as before.
+    if (text == toolTip())
+        return;
+    setToolTip(text);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void CellLabel::setAlignment(Qt::Alignment alignment)
 {
     alignment_ = alignment;

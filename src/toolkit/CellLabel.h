@@ -11,7 +11,8 @@ namespace toolkit {
 // (1 left, 2 right, 4 middle) and the modifier keys (1 Shift, 2 Ctrl, 4 Alt),
 // and a click event (left button pressed and released over the label). The second press
 // of a double click is neither a mouse-down nor, with its release, a click.
-// Assistive tools see it as a static text named by its caption, and hear each change.
+// Assistive tools see it as a static text named by its caption, described by its
+// description, and hear each change; the description is also its tooltip.
 // It draws its one line of text itself, from a shared layout (CaptionLayout.h) made when
 // it is first painted: the grid changes and repaints 512 of these at a time, and QLabel's
 // general text handling costs several times more per caption.
@@ -28,6 +29,9 @@ public:
     void SetCaption(const QString &text);
     QString text() const { return text_; }
     void setText(const QString &text) { SetCaption(text); }
+    // The tooltip and accessible description; "" for none.
+    void SetDescription(const QString &text);
+    QString Description() const { return toolTip(); }
     void setAlignment(Qt::Alignment alignment);
     Qt::Alignment alignment() const { return alignment_; }
 

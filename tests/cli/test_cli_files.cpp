@@ -107,19 +107,29 @@ void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 void TestCliFiles::showCsvPrintsEntryRows()
 {
     const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
-    QStringList expected{"channel,entry,output",
-                         "address,2,Device Address: 03",
-                         "range,3,Device Range: 4 / Switch Setting: 3",
-                         "1,0,D:03.1",
-                         "2,5,D:04.2",
-                         "3,255,- - -",
-                         "4,55,D:10.4",
-                         "5,56,- - -",
-                         "6,-1,- - -",
-                         "7,300,- - -"};
+    QStringList expected{"channel,entry,output,label",
+                         "title,,,",
+                         "address,2,Device Address: 03,",
+                         "range,3,Device Range: 4 / Switch Setting: 3,",
+                         "1,0,D:03.1,",
+                         "2,5,D:04.2,",
+                         "3,255,- - -,",
+                         "4,55,D:10.4,",
+                         "5,56,- - -,",
+                         "6,-1,- - -,",
+                         "7,300,- - -,"};
     for (int c = 8; c <= 511; ++c)
-        expected << QStringLiteral("%1,255,- - -").arg(c);
-    expected << "512,7,D:04.4";
+        expected << QStringLiteral("%1,255,- - -,").arg(c);
+    expected << "512,7,D:04.4,";
+    // The outputs of address 03 no channel holds: entries 1..54 but 5 and 7.
+    expected << ",1,D:03.2,"
+             << ",2,D:03.3,"
+             << ",3,D:03.4,"
+             << ",4,D:04.1,"
+             << ",6,D:04.3,";
+    for (int e = 8; e <= 54; ++e)
+        expected
+            << QStringLiteral(",%1,D:%2.%3,").arg(e).arg(e / 4 + 3, 2, 16, QLatin1Char('0')).arg(e % 4 + 1).toUpper();
 
     const CliRun run = RunCli({"show", "--csv", file});
     QVERIFY(run.finished);
@@ -340,7 +350,7 @@ void TestCliFiles::helpForEveryCommand_data()
     QTest::newRow("check") << QStringList{"check", "--help"} << "Usage: cvdmxmap-cli check FILE"
                            << "Exit status: 0 no finding, 1 one finding or more, 2 usage error, 3 FILE";
     QTest::newRow("import") << QStringList{"help", "import"} << "Usage: cvdmxmap-cli import CSV -o FILE"
-                            << "Exit status: 0 written, 2 usage error, 3 CSV cannot be read or has a bad";
+                            << "Exit status: 0 written, 2 usage error, 3 CSV cannot be read, is longer than";
     QTest::newRow("sheet") << QStringList{"sheet", "-h"}
                            << "Usage: cvdmxmap-cli sheet FILE -o OUT.pdf [--paper a4|letter]"
                            << "  --paper a4|letter     the paper; by default letter where the locale";

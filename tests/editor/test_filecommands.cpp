@@ -10,8 +10,11 @@
 #include "kit/Maps.h"
 #include "toolkit/CallTrace.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
+#include <QToolTip>
 
 using namespace modCVDMXMap;
 
@@ -19,6 +22,17 @@ namespace {
 
 const QString kFilter = QStringLiteral("QRT Corvanta DMX Map Files (*.CVX)|*.CVX|All Files (*.*)|*.*");
 const QString kNoneTitle = QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   (None)");
+
+// A title and two labels: entry 5 (D:04.2 at address 03, DiskMap's channel 1) and entry 62,
+// which that address pushes past device 16.
+MapLabels RigLabels()
+{
+    MapLabels labels;
+    labels.title = QStringLiteral("Studio B");
+    labels.outputs[5] = QStringLiteral("Cyc 🎭 left");
+    labels.outputs[62] = QStringLiteral("Hidden");
+    return labels;
+}
 
 } // namespace
 
@@ -37,6 +51,9 @@ private slots:
     void exitAndClose_data();
     void exitAndClose();
     void savedMapOpensTheSameInANewWindow();
+    void labelsGoWithTheDocument_data();
+    void labelsGoWithTheDocument();
+    void labelledCellsDescribeTheirOutput();
 };
 
 // Each row: the state before (titled, changed), the command, the answers to the discard
@@ -374,6 +391,172 @@ void TestFileCommands::savedMapOpensTheSameInANewWindow()
     QCOMPARE(again.cboDevAdd->ListIndex(), 2);
     QCOMPARE(again.cboDevRange->ListIndex(), 11);
     QCOMPARE(boxes.Shown().size(), 0);
+}
+
+// Each row: the file opened first (labelled.CVX holds RigLabels, foreign.CVX ends in 4
+// bytes of another program, plain.CVX has nothing after its map), the command after it,
+// the file saved and what it then holds after its map, and the box shown.
+void TestFileCommands::labelsGoWithTheDocument_data()
+{
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("tail"); // "labels", "foreign", "none", or "kept": the target's own bytes
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("save keeps the labels") << "labelled.CVX"
+                                           << "save"
+                                           << "labelled.CVX"
+                                           << "labels" << false;
+    QTest::newRow("save as carries them to a new file") << "labelled.CVX"
+                                                        << "saveas"
+                                                        << "new.CVX"
+                                                        << "labels" << false;
+    QTest::newRow("save as puts them in place of a file's labels") << "labelled.CVX"
+                                                                   << "saveas"
+                                                                   << "other.CVX"
+                                                                   << "labels" << false;
+    QTest::newRow("save as over a plain map") << "labelled.CVX"
+                                              << "saveas"
+                                              << "plain.CVX"
+                                              << "labels" << false;
+    QTest::newRow("save as refuses to overwrite what is not labels") << "labelled.CVX"
+                                                                     << "saveas"
+                                                                     << "foreign.CVX"
+                                                                     << "kept" << true;
+    QTest::newRow("new drops them") << "labelled.CVX"
+                                    << "new, saveas"
+                                    << "new.CVX"
+                                    << "none" << false;
+    QTest::newRow("another file's lack of them") << "labelled.CVX"
+                                                 << "open plain, saveas"
+                                                 << "new.CVX"
+                                                 << "none" << false;
+    QTest::newRow("save as from a file whose tail is not labels") << "foreign.CVX"
+                                                                  << "saveas"
+                                                                  << "new.CVX"
+                                                                  << "none" << false;
+    QTest::newRow("save keeps a tail that is not labels") << "foreign.CVX"
+                                                          << "save"
+                                                          << "foreign.CVX"
+                                                          << "foreign" << false;
+}
+
+void TestFileCommands::labelsGoWithTheDocument()
+{
+    QFETCH(QString, opened);
+    QFETCH(QString, command);
+    QFETCH(QString, target);
+    QFETCH(QString, tail);
+    QFETCH(bool, refused);
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder() + QLatin1Char('/');
+    const QByteArray foreignTail = QByteArray::fromHex("DEADBEEF");
+    MapLabels other;
+    other.outputs[0] = QStringLiteral("Other");
+    QVERIFY(WriteBytes(dir + QStringLiteral("labelled.CVX"), MapToBytes(DiskMap()) + LabelsBlock(RigLabels())));
+    QVERIFY(WriteBytes(dir + QStringLiteral("foreign.CVX"), MapToBytes(DiskMap()) + foreignTail));
+    QVERIFY(WriteBytes(dir + QStringLiteral("plain.CVX"), MapToBytes(EmptyMap())));
+    QVERIFY(WriteBytes(dir + QStringLiteral("other.CVX"), MapToBytes(EmptyMap()) + LabelsBlock(other)));
+    const QByteArray targetBefore = ReadBytes(dir + target);
+    FileDialogScript dialogs({dir + opened});
+    f.w->mnuFileOpen_Click();
+    QVERIFY(tMapLabels == (opened == "labelled.CVX" ? RigLabels() : MapLabels()));
+
+    if (command.contains("new"))
+        f.w->mnuFileNew_Click();
+    if (command.contains("open plain")) {
+        dialogs.Answer({dir + QStringLiteral("plain.CVX")});
+        f.w->mnuFileOpen_Click();
+    }
+    iDmxMap[10] = 33; // an edit, so that every command writes
+    bMapChanged = true;
+    const MapTable edited = iDmxMap;
+    const QString before = sMapFile;
+    if (command.endsWith("saveas")) {
+        dialogs.Answer({dir + target});
+        f.w->mnuFileSaveAs_Click();
+    } else {
+        f.w->mnuFileSave_Click();
+    }
+
+    QCOMPARE(dialogs.Unexpected(), 0);
+    if (refused) {
+        QCOMPARE(f.boxes.Shown(),
+                 QList<ShownBox>{FileErrorBox(QStringLiteral("Unable To Save Map File.\r\n") + dir + target
+                                              + QStringLiteral("\r\nthe file ends in 4 bytes that are not labels; "
+                                                               "labels would overwrite them"))});
+        QCOMPARE(ReadBytes(dir + target), targetBefore);
+        QCOMPARE(sMapFile, before);
+        QCOMPARE(bMapChanged, true);
+        QVERIFY(tMapLabels == RigLabels());
+        return;
+    }
+    QCOMPARE(f.boxes.Shown(), QList<ShownBox>());
+    const QByteArray after = tail == "labels" ? LabelsBlock(RigLabels())
+        : tail == "foreign"                   ? foreignTail
+                                              : QByteArray();
+    QCOMPARE(ReadBytes(dir + target), MapToBytes(edited) + after);
+    QCOMPARE(sMapFile, dir + target);
+    QCOMPARE(bMapChanged, false);
+}
+
+// A cell showing a labelled output gives the label as its tooltip and accessible
+// description, announced as it comes and goes; other cells have none. The label stays
+// with its entry when the address renumbers the outputs.
+void TestFileCommands::labelledCellsDescribeTheirOutput()
+{
+    EditorFixture f;
+    MapTable map = DiskMap(); // address 03; channel 1 on entry 5
+    map[1] = 62;              // labelled, but past device 16
+    map[2] = 6;               // an output without a label
+    map[3] = 5;
+    const QString path = f.home.WorkFolder() + QStringLiteral("/rig.CVX");
+    QVERIFY(WriteBytes(path, MapToBytes(map) + LabelsBlock(RigLabels())));
+    FileDialogScript dialogs({path});
+    AccessibilityOn on;
+    f.w->mnuFileOpen_Click();
+
+    const auto described = [&] {
+        QStringList texts;
+        for (toolkit::CellLabel *cell : f.w->lblDimChan) {
+            const QString description = QAccessible::queryAccessibleInterface(cell)->text(QAccessible::Description);
+            if (description != cell->toolTip())
+                return QStringList({"description and tooltip differ"});
+            texts << description;
+        }
+        return texts;
+    };
+    const auto announced = [&] {
+        QList<QObject *> cells;
+        for (const AccessibilityOn::Announced &e : on.Events(QAccessible::DescriptionChanged))
+            cells << e.object.data();
+        on.Clear();
+        return cells;
+    };
+    QStringList expected(kChannels, QString());
+    expected[0] = expected[3] = QStringLiteral("Cyc 🎭 left");
+    QCOMPARE(described(), expected);
+    QCOMPARE(announced(), (QList<QObject *>{f.w->lblDimChan[0], f.w->lblDimChan[3]}));
+    QCOMPARE(f.Text(0), QStringLiteral("D:04.2")); // the caption as before
+
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), f.w->lblDimChan[3]->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.w->lblDimChan[3], &help);
+    QCOMPARE(QToolTip::text(), QStringLiteral("Cyc 🎭 left"));
+    QToolTip::hideText();
+
+    // Address 01: entry 62 is D:10.3 and shows its label; entry 5 is D:02.2.
+    f.w->cboDevAdd->SetListIndex(0);
+    expected[1] = QStringLiteral("Hidden");
+    QCOMPARE(described(), expected);
+    QCOMPARE(announced(), QList<QObject *>{f.w->lblDimChan[1]});
+    // A refresh that changes nothing announces nothing.
+    f.w->ShowScreen();
+    QCOMPARE(announced(), QList<QObject *>());
+
+    bMapChanged = false;
+    f.w->mnuFileNew_Click();
+    QCOMPARE(described(), QStringList(kChannels, QString()));
+    QCOMPARE(announced(), (QList<QObject *>{f.w->lblDimChan[0], f.w->lblDimChan[1], f.w->lblDimChan[3]}));
 }
 
 QTEST_MAIN(TestFileCommands)

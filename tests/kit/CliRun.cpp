@@ -9,6 +9,12 @@ CliProcess::CliProcess(const QStringList &args, const std::function<void()> &chi
     proc_.start(QFile::decodeName(qgetenv("CVDMX_CLI")), args);
 }
 
+void CliProcess::Send(const QByteArray &input)
+{
+    proc_.write(input);
+    proc_.closeWriteChannel();
+}
+
 CliRun CliProcess::Wait()
 {
     CliRun run;

@@ -22,6 +22,8 @@ public:
     CliProcess(const CliProcess &) = delete;
     CliProcess &operator=(const CliProcess &) = delete;
 
+    // Gives the tool these bytes on its standard input, then its end.
+    void Send(const QByteArray &input);
     CliRun Wait();
 
 private:
@@ -31,4 +33,12 @@ private:
 inline CliRun RunCli(const QStringList &args, const std::function<void()> &childSetup = {})
 {
     return CliProcess(args, childSetup).Wait();
+}
+
+// A run with input on its standard input, through a pipe as a shell gives it.
+inline CliRun RunCliWithInput(const QStringList &args, const QByteArray &input)
+{
+    CliProcess run(args);
+    run.Send(input);
+    return run.Wait();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/MapLabels.h"
 #include "link/Protocol.h"
 
 #include <QStringList>
@@ -31,8 +32,9 @@ enum class Operands {
 // What a command receives once its words are checked, its map files read and, when it
 // needs one, its controller opened.
 struct Job {
-    QStringList files;                   // the operands as given
-    std::vector<dmxlink::MapTable> maps; // the tables of map file operands, in the same order
+    QStringList files;                          // the operands as given
+    std::vector<dmxlink::MapTable> maps;        // the tables of map file operands, in the same order
+    std::vector<modCVDMXMap::LabelsTail> tails; // what follows each of those tables
     bool csv = false;
     bool byOutput = false;
     QString output;                   // -o

@@ -13,16 +13,22 @@ const std::vector<Command> &Commands()
          "shows it under the file's device address (\"D:03.2\", or \"- - -\" for none).\n"
          "\n"
          "  --csv        print comma-separated rows instead: a header row\n"
-         "               \"channel,entry,output\", a row \"address\" and a row \"range\"\n"
-         "               with the device entries and their list texts, then one row a\n"
-         "               channel 1..512 with the entry stored in the file and the output;\n"
-         "               \"cvdmxmap-cli import\" reads them back\n"
-         "  --by-output  print the map the other way round: each output the map can\n"
-         "               name at its device address, with the channels that drive it\n"
-         "               as runs (\"65-72, 101\"), \"not driven\", or a count when\n"
-         "               several do; with --csv as \"output,entry,channels,count\" rows\n",
+         "               \"channel,entry,output,label\"; rows \"title\" (the map's title\n"
+         "               in the output column), \"address\" and \"range\" (the device\n"
+         "               entries and their list texts); one row a channel 1..512 with\n"
+         "               the entry stored in the file, the output and its label; then\n"
+         "               a row with an empty channel for each spare: each output no\n"
+         "               channel drives, and each labelled entry past device 16 no\n"
+         "               channel holds; \"cvdmxmap-cli import\" reads them back\n"
+         "  --by-output  print the map the other way round: the title, then each\n"
+         "               output the map can name at its device address with its\n"
+         "               label and the channels that drive it as runs (\"65-72,\n"
+         "               101\"), \"not driven\", or a count when several do; then the\n"
+         "               channels whose outputs show as \"- - -\" as check names\n"
+         "               them; with --csv as \"output,entry,channels,count,label\" rows,\n"
+         "               those channels under output \"- - -\" by entry\n",
          "Exit status: 0 printed, 2 usage error, 3 FILE cannot be read or is not a\n"
-         "map file.\n",
+         "map file, or its labels are damaged (with --csv or --by-output).\n",
          {QStringLiteral("FILE")},
          Operands::kMaps,
          kCsvOption | kByOutputOption,
@@ -160,20 +166,30 @@ const std::vector<Command> &Commands()
         {"import",
          "import CSV -o FILE",
          "a map file from comma-separated rows",
-         "Writes map file FILE from CSV, the rows \"cvdmxmap-cli show --csv\" prints or a\n"
-         "spreadsheet saves of them: a header naming the columns channel, entry and\n"
-         "output (in any order; other columns are left alone), rows in any order, a\n"
-         "UTF-8 byte order mark, CR LF and quoted fields. A row gives a channel\n"
-         "1..512, \"address\" or \"range\", and its entry, its output text as the\n"
-         "editor shows it at the file's device address, or both when they agree. A\n"
-         "channel without a row has no output; missing address and range rows stand\n"
-         "for entry 0. The first bad row is reported with its line and column, and\n"
-         "then nothing is written. FILE is written as the editor saves: it holds the\n"
-         "whole new map or, when writing fails, exactly what it held.\n"
+         "Writes map file FILE from CSV (\"-\" for standard input), the rows\n"
+         "\"cvdmxmap-cli show --csv\" prints or a spreadsheet saves of them: a header\n"
+         "naming the columns channel, entry, output and label (in any order; other\n"
+         "columns are left alone) separated by commas, semicolons or tabs, rows in any\n"
+         "order, a UTF-8 byte order mark, CR LF and quoted fields; at most 1 MiB.\n"
+         "A row gives a channel 1..512, \"address\" or \"range\", and its entry, its\n"
+         "output text as the editor shows it at the file's device address (in either\n"
+         "case, \"d:2.1\" for D:02.1), or both when they agree; \"None\", \"-\", \"- - -\"\n"
+         "or nothing for no output. A channel without a row has no output; missing\n"
+         "address and range rows stand for entry 0.\n"
+         "A label (one line, up to 64 characters) names what the output of its row\n"
+         "feeds; rows of one output must not give different ones, and an empty label\n"
+         "says nothing. A row with an empty channel names an output, by its entry\n"
+         "0..63 or its output text, to label it where no channel drives it. The\n"
+         "\"title\" row gives the map's title in the output column. Without a label\n"
+         "column and a title row FILE keeps the labels it has.\n"
+         "The first bad row is reported with its line and column, and then nothing is\n"
+         "written. FILE is written as the editor saves: it holds the whole new map or,\n"
+         "when writing fails, exactly what it held. Labels are refused over a file\n"
+         "that ends in bytes that are not labels.\n"
          "\n"
          "  -o, --output FILE  the map file to write\n",
-         "Exit status: 0 written, 2 usage error, 3 CSV cannot be read or has a bad\n"
-         "row, or FILE cannot be written.\n",
+         "Exit status: 0 written, 2 usage error, 3 CSV cannot be read, is longer than\n"
+         "1 MiB or has a bad row, or FILE cannot be written.\n",
          {QStringLiteral("CSV")},
          Operands::kNames,
          kOutputOption,

@@ -24,13 +24,15 @@ QString DefectText(modCVDMXMap::MapFileError::Defect defect)
 
 } // namespace
 
-std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
+std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny, modCVDMXMap::LabelsTail *tail)
 {
     using modCVDMXMap::MapFileError;
     const modCVDMXMap::MapFileContent content
         = keepAny ? modCVDMXMap::ReadMapEntries(path) : modCVDMXMap::ReadMap(path);
     switch (content.error.kind) {
     case MapFileError::None:
+        if (tail)
+            *tail = content.tail;
         return content.map;
     case MapFileError::NotValid:
         Error(path + QStringLiteral(": Not A Valid Map File. (") + DefectText(content.error.defect) + QLatin1Char(')'));
@@ -41,6 +43,16 @@ std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny)
         break;
     }
     return std::nullopt;
+}
+
+std::optional<modCVDMXMap::MapLabels> UsableLabels(const QString &path, const modCVDMXMap::LabelsTail &tail)
+{
+    using modCVDMXMap::LabelsTail;
+    if (tail.kind == LabelsTail::Damaged) {
+        Error(path + QStringLiteral(": ") + tail.problem);
+        return std::nullopt;
+    }
+    return tail.kind == LabelsTail::Labels ? tail.labels : modCVDMXMap::MapLabels();
 }
 
 } // namespace cli

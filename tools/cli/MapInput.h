@@ -1,4 +1,5 @@
 #pragma once
+#include "document/MapLabels.h"
 #include "link/Protocol.h"
 
 #include <QString>
@@ -8,6 +9,12 @@ namespace cli {
 
 // The table in a map file, read and validated as the editor reads it (unless keepAny: then
 // device entries outside the lists are kept); the reason is reported when it cannot be had.
-std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny = false);
+// What follows the table goes to *tail when tail is given.
+std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny = false,
+                                         modCVDMXMap::LabelsTail *tail = nullptr);
+
+// The title and labels of the map file at path, whose table is followed by tail: none when
+// it ends in bytes that are not labels. Damaged labels are reported and give nothing.
+std::optional<modCVDMXMap::MapLabels> UsableLabels(const QString &path, const modCVDMXMap::LabelsTail &tail);
 
 } // namespace cli

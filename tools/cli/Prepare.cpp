@@ -34,10 +34,12 @@ int Execute(const Command &command, const QStringList &words)
     for (const QString &file : job.files) {
         if (command.reads == Operands::kNames)
             break;
-        const std::optional<dmxlink::MapTable> map = ReadMap(file, command.reads == Operands::kMapEntries);
+        modCVDMXMap::LabelsTail tail;
+        const std::optional<dmxlink::MapTable> map = ReadMap(file, command.reads == Operands::kMapEntries, &tail);
         if (!map)
             return kFileError;
         job.maps.push_back(*map);
+        job.tails.push_back(tail);
     }
     if (!command.needsPort)
         return command.run(job);

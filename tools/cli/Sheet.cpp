@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "MapInput.h"
 #include "Output.h"
 #include "Status.h"
 #include "platform/SafeFile.h"
@@ -46,10 +47,15 @@ int RunSheet(Job &job)
               + QStringLiteral(" (see cvdmxmap-cli sheet --help)"));
         return kUsage;
     }
+    // Damaged labels are refused before anything is drawn or written.
+    const std::optional<modCVDMXMap::MapLabels> labels = UsableLabels(job.files[0], job.tails[0]);
+    if (!labels)
+        return kFileError;
     const std::unique_ptr<QGuiApplication> gui = StartGui();
-    // Map files carry no title or labels yet: the sheet has none to print.
     sheet::Sheet input;
     input.fileName = QFileInfo(job.files[0]).fileName();
+    input.title = labels->title;
+    input.labels = labels->outputs;
     input.map = job.maps[0];
     input.date = QDate::currentDate();
     input.paper = paper;
