@@ -1,6 +1,7 @@
 // cvdmxmap-cli against the controller simulator on a pseudo-terminal: download, verify,
 // revision, identify, and ports that cannot be used.
 #include "document/MapFile.h"
+#include "document/MapLabels.h"
 #include "kit/CliRun.h"
 #include "kit/FileAccess.h"
 #include "kit/Files.h"
@@ -158,6 +159,11 @@ bool PutFolderFile(const QString &folder, const QString &name, int index)
     if (is("Link"))
         return QFile::link(folder + QStringLiteral("/nothing-here"), path);
     MapTable map = ResetMap();
+    if (is("Titled")) {
+        MapLabels labels;
+        labels.title = QStringLiteral("Main stage");
+        return WriteBytes(path, MapToBytes(kMap) + LabelsBlock(labels));
+    }
     if (is("Stage")) {
         map = kMap;
         map[kDevAddEntry] = int16_t(index);
@@ -846,15 +852,17 @@ void TestCliLink::identifyRack_data()
     const QStringList maps{"--maps", "%F"};
     const QString both = QStringLiteral("[03] [04]");
     const QString notTerminal = QStringLiteral("cannot open: not a terminal: Inappropriate ioctl for device,-,-,-");
-    const QString notMap
-        = QStringLiteral("not a valid map file (shorter than 1028 bytes, or device address or range outside 0..15)");
+    const QString tooShort = QStringLiteral("not a valid map file (shorter than 1028 bytes)");
+    const QString highAddress = QStringLiteral("not a valid map file (device address outside 0..15)");
 
     QTest::newRow("a rack: maps found, missing, in use, two names of one device, a file")
         << QStringList{"stage", "sim", "missing", "in use", "link 1", "file", "sim|--revision|rev 2.00 [beta] x1",
                        "same 2"}
-        << maps << QStringList{"Stage.CVX", "Stage 2.cvx", "Reset.CVX", "Other.CVX", "Stage.CVX.bak", "notes.txt",
-                               "Short.CVX", "High.cvx",    "Sub.CVX/",  "Pipe.CVX",  "Locked.CVX",    "Link.CVX"}
-        << QStringList{"COM1,%1,answered," + kRevision + ",%stage,\"Stage 2.cvx, Stage.CVX\"",
+        << maps
+        << QStringList{"Stage.CVX", "Stage 2.cvx", "Reset.CVX", "Other.CVX",  "Stage.CVX.bak", "notes.txt", "Short.CVX",
+                       "High.cvx",  "Sub.CVX/",    "Pipe.CVX",  "Locked.CVX", "Link.CVX",      "Titled.CVX"}
+        << QStringList{"COM1,%1,answered," + kRevision
+                           + ",%stage,\"Stage 2.cvx, Stage.CVX, Titled.CVX \"\"Main stage\"\"\"",
                        "COM2,%2,answered," + kRevision + reset,
                        "COM3,%3,no device,-,-,-",
                        "COM4,%4,cannot open: %inuse,-,-,-",
@@ -862,9 +870,9 @@ void TestCliLink::identifyRack_data()
                        "COM6,%6," + notTerminal,
                        "COM7,%7,answered,rev 2.00 [beta] x1" + reset,
                        "COM8,%8,same device as COM2,-,-,-"}
-        << QStringList{"High.cvx: skipped: " + notMap,           "Link.CVX: skipped: No such file or directory",
+        << QStringList{"High.cvx: skipped: " + highAddress,      "Link.CVX: skipped: No such file or directory",
                        "Locked.CVX: skipped: Permission denied", "Pipe.CVX: skipped: Not a regular file",
-                       "Short.CVX: skipped: " + notMap,          "Sub.CVX: skipped: Is a directory"}
+                       "Short.CVX: skipped: " + tooShort,        "Sub.CVX: skipped: Is a directory"}
         << 0 << QStringList{both, both, "", "", "", "", both, ""};
     QTest::newRow("one controller holds none of the folder's maps")
         << QStringList{"stage", "sim"} << maps << QStringList{"Stage.CVX", "Other.CVX"}

@@ -82,13 +82,15 @@ QString StateText(const PortReply &reply)
 }
 
 // The map files of the folder whose checksum is the controller's, compared as the
-// download and verify compare: character by character, case included.
+// download and verify compare: character by character, case included; each with its
+// title in quotes where it has one.
 QStringList Matches(const QString &checksum, const MapFolder &folder)
 {
     QStringList names;
     for (const FolderMap &map : folder.maps) {
         if (map.checksum == checksum)
-            names.append(map.name);
+            names.append(map.title.isEmpty() ? map.name
+                                             : map.name + QStringLiteral(" \"") + map.title + QLatin1Char('"'));
     }
     return names;
 }

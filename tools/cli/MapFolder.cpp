@@ -1,5 +1,7 @@
 #include "MapFolder.h"
 
+#include "MapInput.h"
+
 #include "document/MapFile.h"
 #include "link/Protocol.h"
 
@@ -18,8 +20,7 @@ const QString kMapExtension = QStringLiteral(".CVX");
 QString ReasonOf(const modCVDMXMap::MapFileError &error)
 {
     if (error.kind == modCVDMXMap::MapFileError::NotValid)
-        return QStringLiteral("not a valid map file (shorter than %1 bytes, or device address or range outside 0..15)")
-            .arg(modCVDMXMap::kMapFileSize);
+        return QStringLiteral("not a valid map file (") + DefectText(error.defect) + QLatin1Char(')');
     return error.reason;
 }
 
@@ -40,7 +41,9 @@ std::optional<MapFolder> ReadMapFolder(const QString &folder, QString *reason)
         const QString path = QDir::cleanPath(dir + QLatin1Char('/') + name);
         const modCVDMXMap::MapFileContent content = modCVDMXMap::ReadMap(path);
         if (content.error.kind == modCVDMXMap::MapFileError::None)
-            result.maps.push_back({name, path, dmxlink::MapChecksumText(content.map)});
+            result.maps.push_back(
+                {name, path, dmxlink::MapChecksumText(content.map),
+                 content.tail.kind == modCVDMXMap::LabelsTail::Labels ? content.tail.labels.title : QString()});
         else
             result.skipped.push_back({path, ReasonOf(content.error)});
     }

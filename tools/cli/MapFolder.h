@@ -10,6 +10,7 @@ struct FolderMap {
     QString name; // the file's name in the folder
     QString path;
     QString checksum;
+    QString title; // the map's title, "" when it has none or its labels cannot be read
 };
 
 // A file that looks like a map file by its name but gives no map.

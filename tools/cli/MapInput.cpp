@@ -5,9 +5,6 @@
 
 namespace cli {
 
-namespace {
-
-// Why the editor refuses the file, in the words of the parenthesis after its message.
 QString DefectText(modCVDMXMap::MapFileError::Defect defect)
 {
     using modCVDMXMap::MapFileError;
@@ -21,8 +18,6 @@ QString DefectText(modCVDMXMap::MapFileError::Defect defect)
     }
     return QString();
 }
-
-} // namespace
 
 std::optional<dmxlink::MapTable> ReadMap(const QString &path, bool keepAny, modCVDMXMap::LabelsTail *tail)
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/MapFile.h"
 #include "document/MapLabels.h"
 #include "link/Protocol.h"
 
@@ -6,6 +7,10 @@
 #include <optional>
 
 namespace cli {
+
+// Why a file is not a valid map file, as the parenthesis after "Not A Valid Map File." says
+// it: "shorter than 1028 bytes", "device address outside 0..15"...
+QString DefectText(modCVDMXMap::MapFileError::Defect defect);
 
 // The table in a map file, read and validated as the editor reads it (unless keepAny: then
 // device entries outside the lists are kept); the reason is reported when it cannot be had.
