@@ -10,9 +10,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <optional>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -250,32 +248,6 @@ Identity IdentityOf(const QString &path)
             mode_t(st.st_mode & 07777),
             n > 0 ? QByteArray(value, int(n)) : QByteArray()};
 }
-
-// Switches the file-system identity of the calling thread to another user with the given
-// groups, as that user's own process would be: root drops its permission override with it.
-class AsUser {
-public:
-    AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups)
-    {
-        oldGroups_.resize(size_t(::getgroups(0, nullptr)));
-        ::getgroups(int(oldGroups_.size()), oldGroups_.data());
-        // The raw calls change this thread only; the C library's would change every thread.
-        ok_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
-        ::setfsgid(gid);
-        ::setfsuid(uid);
-    }
-    ~AsUser()
-    {
-        ::setfsuid(0);
-        ::setfsgid(0);
-        ::syscall(SYS_setgroups, oldGroups_.size(), oldGroups_.data());
-    }
-    bool Ok() const { return ok_ && ::setfsuid(uid_t(-1)) != 0; }
-
-private:
-    std::vector<gid_t> oldGroups_;
-    bool ok_ = false;
-};
 
 } // namespace
 
