@@ -16,6 +16,9 @@
 // included.
 namespace modCVDMXMap {
 
+// The largest CSV a map is read from: the rows of a map take a few tens of kB.
+constexpr qint64 kCsvLimit = 1 << 20;
+
 QString MapToCsv(const MapTable &map);
 
 struct CsvMapError {

@@ -31,7 +31,7 @@ std::optional<MapTable> EntriesFromBytes(const QByteArray &bytes)
 MapFileContent Read(const QString &path, std::optional<MapTable> (*decode)(const QByteArray &))
 {
     MapFileContent content;
-    const std::optional<QByteArray> bytes = platform::ReadRegularFile(path, kMapFileSize, &content.error.reason);
+    const std::optional<QByteArray> bytes = platform::ReadSavedFile(path, kMapFileSize, &content.error.reason);
     if (!bytes) {
         content.error.kind = MapFileError::CannotOpen;
         return content;
@@ -70,9 +70,11 @@ MapFileError WriteMap(const QString &path, const MapTable &map)
 {
     const QByteArray bytes = MapToBytes(map);
     MapFileError error;
-    // Whatever a longer file holds after the map stays.
-    const auto withTail = [&](const QByteArray &old) { return bytes + old.mid(kMapFileSize); };
-    if (!platform::RewriteFile(path, withTail, &error.reason))
+    // Whatever a longer file holds after the map stays, copied by the kernel.
+    const auto withTail = [&](const platform::OldContent &, QString *) {
+        return std::optional<platform::NewContent>({bytes, kMapFileSize});
+    };
+    if (!platform::RewriteFile(path, kMapFileSize, withTail, &error.reason))
         error.kind = MapFileError::CannotSave;
     return error;
 }

@@ -28,14 +28,16 @@ struct MapFileContent {
     MapTable map{};
 };
 
-// Reads the table from the map file at path. Only a regular file is read.
+// Reads the table from the map file at path, its first 1028 bytes and no more. Only a
+// regular file is read; a save of it that was interrupted is rolled back first.
 MapFileContent ReadMap(const QString &path);
 // The same, but a device address or range entry outside 0..15 is kept, for a check that
 // reports it; only a file shorter than a map is not valid.
 MapFileContent ReadMapEntries(const QString &path);
 // Stores the table in the map file at path: its first 1028 bytes are replaced and a
-// longer file keeps the rest. Afterwards the file holds either the whole new map or
-// exactly its old bytes, and keeps its links, owner, group and mode.
+// longer file keeps the rest, which is never read into memory. Afterwards the file holds
+// either the whole new map or exactly its old bytes, even after a crash, and keeps its
+// links, owner, group, mode and extended attributes.
 MapFileError WriteMap(const QString &path, const MapTable &map);
 
 // The document's file commands: ReadMap and WriteMap on sMapFile and iDmxMap. Success

@@ -160,22 +160,18 @@ long long ProfileInt(const QByteArray &value)
     return negative ? -n : n;
 }
 
-namespace {
-
-// A file that cannot be read (missing, unreadable, a pipe or anything but a regular
-// file) reads as empty of keys.
-std::optional<QByteArray> ReadAll(const QString &path)
+std::optional<QByteArray> ReadProfileFile(const QString &path, QString *reason)
 {
-    QString reason;
-    return ReadRegularFile(path, -1, &reason);
+    if (!QFileInfo::exists(path))
+        return QByteArray();
+    return ReadSavedFile(path, kProfileLimit, reason, Longer::Refused);
 }
-
-} // namespace
 
 long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key, long long defaultValue,
                                const QString &path)
 {
-    const std::optional<QByteArray> text = ReadAll(path);
+    QString reason;
+    const std::optional<QByteArray> text = ReadProfileFile(path, &reason);
     if (!text)
         return defaultValue;
     const std::optional<QByteArray> value = ProfileValue(*text, section, key);
@@ -187,7 +183,8 @@ long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
 QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &defaultValue,
                                    const QString &path)
 {
-    const std::optional<QByteArray> text = ReadAll(path);
+    QString reason;
+    const std::optional<QByteArray> text = ReadProfileFile(path, &reason);
     if (!text)
         return defaultValue;
     return ProfileValue(*text, section, key).value_or(defaultValue);
@@ -202,8 +199,20 @@ bool Rewrite(const QString &path, const std::function<QByteArray(const QByteArra
     const FolderLock lock(QFileInfo(path).absolutePath());
     if (!lock.Held())
         return false;
+    const auto bounded = [&](const OldContent &old, QString *why) -> std::optional<NewContent> {
+        if (old.size > kProfileLimit) {
+            *why = LargerThan(kProfileLimit);
+            return std::nullopt;
+        }
+        NewContent next{change(old.head), std::nullopt};
+        if (next.head.size() > kProfileLimit) {
+            *why = QStringLiteral("it would become ") + LargerThan(kProfileLimit);
+            return std::nullopt;
+        }
+        return next;
+    };
     QString reason;
-    return RewriteFile(path, change, &reason);
+    return RewriteFile(path, kProfileLimit, bounded, &reason);
 }
 
 } // namespace

@@ -104,11 +104,17 @@ void TestSettingsFaults::startUpThenSave_data()
         "7") << 0 << Download("1") << Download("6");
     QTest::newRow("NUL after the number") << Download(QByteArray("5\0 9", 4)) << 4 << Download("5") << Download("6");
 
+    // Beyond 1 MiB a settings file is neither read nor written: port 1, the file as it was.
     const QByteArray big = TenMegabytesOfGarbage();
-    QTest::newRow("10 MB of garbage without the key")
-        << big << 0 << big + "\n" + Download("1") << big + "\n" + Download("6");
-    QTest::newRow("10 MB of garbage after the key")
-        << Download("4") + big << 3 << Download("4") + big << Download("6") + big;
+    QTest::newRow("10 MB of garbage without the key: refused") << big << 0 << big << big;
+    QTest::newRow("10 MB of garbage after the key: refused")
+        << Download("4") + big << 0 << Download("4") + big << Download("4") + big;
+    const QByteArray mebibyte = Download("4").leftJustified(1 << 20, ';');
+    QTest::newRow("1 MiB, the key first: read and written")
+        << mebibyte << 3 << mebibyte << QByteArray(mebibyte).replace("Port=4", "Port=6");
+    QTest::newRow("1 MiB and one byte: refused") << mebibyte + ';' << 0 << mebibyte + ';' << mebibyte + ';';
+    const QByteArray full = QByteArray("; ").leftJustified((1 << 20) - 1, '-') + '\n';
+    QTest::newRow("1 MiB without the key: the key would make it larger, refused") << full << 0 << full << full;
 
     QTest::newRow("key twice: the first counts and changes")
         << QByteArray("[Download]\nCom Port=2\nCom Port=7\n") << 1 << QByteArray("[Download]\nCom Port=2\nCom Port=7\n")

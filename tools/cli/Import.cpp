@@ -15,7 +15,8 @@ int RunImport(Job &job)
     using namespace modCVDMXMap;
     const QString &csvFile = job.files[0];
     QString reason;
-    const std::optional<QByteArray> bytes = platform::ReadRegularFile(csvFile, -1, &reason);
+    const std::optional<QByteArray> bytes
+        = platform::ReadRegularFile(csvFile, kCsvLimit, &reason, platform::Longer::Refused);
     if (!bytes) {
         Error(csvFile + QStringLiteral(": cannot read it (") + reason + QLatin1Char(')'));
         return kFileError;
