@@ -39,12 +39,15 @@ QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &
                                    const QString &path);
 // Creates the file, the section and the key as needed. The file then holds either its old
 // bytes or the complete new text, even if the program is killed at any point, and the
-// read-modify-write is done under a lock on its folder shared by every program that
-// writes it. Returns false when the file cannot be read or written, is not a regular file
-// (such a file is never written), or is or would become larger than 1 MiB.
+// read-modify-write is done under a lock file beside it (".NAME.lock" for NAME), shared
+// by every program that writes it. Returns false, with the reason in *reason when given, when the file
+// cannot be read or written, is not a regular file (such a file is never written), is or
+// would become larger than 1 MiB, or when the section, key or value holds a line end or
+// a NUL.
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &value,
-                               const QString &path);
+                               const QString &path, QString *reason = nullptr);
 // Removes the key's line, in the same way. A missing file or key is left as it is.
-bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path);
+bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path,
+                             QString *reason = nullptr);
 
 } // namespace platform
