@@ -5,7 +5,9 @@
 #include <vector>
 
 // Comma-separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or
-// LF line ends, fields in double quotes (with "" for a quote, and line ends inside).
+// LF line ends, fields in double quotes (with "" for a quote). A field of ours never holds
+// more than one line: a quoted field ends on its line, and a control character inside a
+// field (a NUL, a lone CR) is an error; a tab stands only in the blanks around a field.
 namespace csv {
 
 struct Record {

@@ -81,7 +81,8 @@ void TestMapCsv::roundTrip()
 }
 
 // A byte order mark, CR LF, quoted fields, columns in another order with one more column,
-// rows in any order and a blank line; channels without a row have no output.
+// rows in any order, a blank line and tabs around fields; channels without a row have no
+// output.
 void TestMapCsv::whatASpreadsheetSaves()
 {
     const QByteArray bytes
@@ -91,9 +92,9 @@ void TestMapCsv::whatASpreadsheetSaves()
           "\"Device Range: 6 / Switch Setting: 5\",,range,5\r\n"
           ",\"said \"\"spare\"\"\",512,255\r\n"
           "\r\n"
-          "D:02.1,,1,\r\n"
+          "\tD:02.1 ,,1,\t\r\n"
           ",,address,1\r\n"
-          "\"- - -\",\"two\r\nlines\",2,\r\n"
+          "\"- - -\",\t\"two, on one line\"\t,2,\r\n"
           "D:10.4,,3,59\r\n";
     const CsvMap read = MapFromCsv(bytes);
     QVERIFY2(!read.error, read.error ? qPrintable(read.error->Text()) : "");
@@ -183,6 +184,24 @@ void TestMapCsv::badRows_data()
            "\"Device Range: 4 / Switch Setting: 3\"";
     QTest::newRow("a quoted field that never ends")
         << Rows({header, "4,\"5,"}) << "line 2, column 2: a quoted field that never ends";
+    QTest::newRow("a quoted field that goes on on the next line")
+        << Rows({header, "4,5,\"two", "lines\"", "5,6,"}) << "line 2, column 3: a quoted field that never ends";
+    QTest::newRow("a NUL ends no field") << QByteArray("channel,entry,output\n1,5\0,\n", 27)
+                                         << "line 2, column 2: control character 0x00 inside a field";
+    QTest::newRow("a NUL inside quotes") << QByteArray("channel,entry,output\n1,\"5\0\",\n", 29)
+                                         << "line 2, column 2: control character 0x00 inside a field";
+    QTest::newRow("a lone CR") << QByteArray("channel,entry,output\n1,5\r2,\n")
+                               << "line 2, column 2: control character 0x0D inside a field";
+    QTest::newRow("a tab inside a field")
+        << Rows({header, "1,5\t2,"}) << "line 2, column 2: control character 0x09 inside a field";
+    QTest::newRow("a tab inside quotes") << Rows({header, "1,\"5\t\","})
+                                         << "line 2, column 2: control character 0x09 inside a field";
+    QTest::newRow("DEL") << Rows({header, "1,5,D:01.1\x7f"})
+                         << "line 2, column 3: control character 0x7F inside a field";
+    QTest::newRow("a C1 control character, U+0085")
+        << Rows({header, "1,5,\xc2\x85"}) << "line 2, column 3: control character 0x85 inside a field";
+    QTest::newRow("escape in the header")
+        << Rows({"channel,\x1b[2Jentry,output"}) << "line 1, column 2: control character 0x1B inside a field";
     QTest::newRow("text after a closing quote")
         << Rows({header, "4,\"5\"x,"}) << "line 2, column 2: text after the closing quote of a field";
     QTest::newRow("the first bad row is the one reported")
