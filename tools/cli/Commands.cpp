@@ -134,8 +134,10 @@ const std::vector<Command> &Commands()
          "editor shows it at the file's device address, or both when they agree. A\n"
          "channel without a row has no output; missing address and range rows stand\n"
          "for entry 0. The first bad row is reported with its line and column, and\n"
-         "then nothing is written. FILE is written as the editor saves: it holds the\n"
-         "whole new map or, when writing fails, exactly what it held.\n"
+         "then nothing is written; so is a control character inside a field, and a\n"
+         "CSV larger than 1 MiB is not read at all. FILE is written as the editor\n"
+         "saves: it holds the whole new map or, when writing fails or the program is\n"
+         "killed, exactly what it held.\n"
          "\n"
          "  -o, --output FILE  the map file to write\n",
          "Exit status: 0 written, 2 usage error, 3 CSV cannot be read or has a bad\n"
@@ -186,7 +188,8 @@ const std::vector<Command> &Commands()
          "again or elsewhere, where /dev/ttyUSB0 may become /dev/ttyUSB1: ports\n"
          "suggests it where there is one.\n",
          "Exit status: 0 listed or changed, 2 usage error, 3 the settings file cannot\n"
-         "be written.\n",
+         "be read or written (one larger than 1 MiB is neither). A control character\n"
+         "in PATH is a usage error.\n",
          {},
          Operands::kNames,
          kSetOption | kUnsetOption,
