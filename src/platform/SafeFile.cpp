@@ -53,6 +53,7 @@ UniqueFd OpenRegular(const QByteArray &path, int flags, QString *reason)
 
 std::optional<QByteArray> ReadFrom(int fd, qint64 maxBytes, Longer longer, QString *reason)
 {
+    Q_ASSERT(maxBytes >= 0);
     const qint64 wanted = longer == Longer::Refused ? maxBytes + 1 : maxBytes;
     struct stat st;
     if (::fstat(fd, &st) != 0) {
