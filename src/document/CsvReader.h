@@ -4,9 +4,11 @@
 #include <optional>
 #include <vector>
 
-// Separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or
-// LF line ends, fields in double quotes (with "" for a quote, and line ends inside), split
-// at a comma or the separator given.
+// Separated text as spreadsheets save it: an optional UTF-8 byte order mark, CR LF or LF
+// line ends, fields in double quotes (with "" for a quote), split at the separator given.
+// A field of ours never holds more than one line: a quoted field ends on its line, and a
+// control character inside a field (a NUL, a lone CR) is an error; a tab stands only as the
+// separator or in the blanks around a field.
 namespace csv {
 
 struct Record {

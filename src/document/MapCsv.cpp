@@ -196,17 +196,13 @@ std::optional<int16_t> ListIndex(const QString &text, QString (*entryText)(int))
     return std::nullopt;
 }
 
-// A header field as a message quotes it: control characters as "?", and cut short where a
-// file that is no CSV at all would fill the screen.
+// A header field as a message quotes it: cut short where a file that is no CSV at all
+// would fill the screen. The reader has refused control characters already.
 QString Quoted(const QString &field)
 {
     constexpr int kShown = 40;
-    QString shown = field.left(kShown);
-    for (QChar &c : shown) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    }
-    return QLatin1Char('"') + shown + (field.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
+    return QLatin1Char('"') + field.left(kShown)
+        + (field.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
 }
 
 // The columns of a header row, or why they are not enough.

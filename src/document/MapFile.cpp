@@ -3,6 +3,8 @@
 #include "document/DeviceLists.h"
 #include "platform/SafeFile.h"
 
+#include <algorithm>
+
 namespace modCVDMXMap {
 
 QByteArray MapToBytes(const MapTable &map)
@@ -50,7 +52,7 @@ MapFileContent Read(const QString &path, bool checkDevices)
     MapFileContent content;
     // Enough to tell a labels block from what is longer than any.
     const std::optional<QByteArray> bytes
-        = platform::ReadRegularFile(path, kMapFileSize + kMaxLabelsBlock + 1, &content.error.reason);
+        = platform::ReadSavedFile(path, kMapFileSize + kMaxLabelsBlock + 1, &content.error.reason);
     if (!bytes) {
         content.error.kind = MapFileError::CannotOpen;
         return content;
@@ -93,9 +95,11 @@ MapFileError WriteMap(const QString &path, const MapTable &map)
 {
     const QByteArray bytes = MapToBytes(map);
     MapFileError error;
-    // Whatever a longer file holds after the map stays.
-    const auto withTail = [&](const QByteArray &old) { return bytes + old.mid(kMapFileSize); };
-    if (!platform::RewriteFile(path, withTail, &error.reason))
+    // Whatever a longer file holds after the map stays, copied by the kernel.
+    const auto withTail = [&](const platform::OldContent &, QString *) {
+        return std::optional<platform::NewContent>({bytes, kMapFileSize});
+    };
+    if (!platform::RewriteFile(path, kMapFileSize, withTail, &error.reason))
         error.kind = MapFileError::CannotSave;
     return error;
 }
@@ -109,16 +113,21 @@ MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const Ma
         return error;
     }
     const QByteArray bytes = MapToBytes(map);
-    QString refusal;
-    // A refusal gives back the old bytes, and a file given its own bytes is not written.
-    const auto withLabels = [&](const QByteArray &old) {
-        const std::optional<QByteArray> tail = TailWithLabels(old.mid(kMapFileSize), labels, &refusal);
-        return tail ? bytes + *tail : old;
+    // The labels' block (or nothing) replaces a block; bytes that are not labels are kept
+    // by the kernel when there are no labels, and refuse labels.
+    const auto withLabels
+        = [&](const platform::OldContent &old, QString *refusal) -> std::optional<platform::NewContent> {
+        const LabelsTail tail
+            = ReadLabelsTail(old.head.mid(kMapFileSize), std::max<qint64>(0, old.size - kMapFileSize));
+        *refusal = LabelsRefusal(tail, labels);
+        if (!refusal->isEmpty())
+            return std::nullopt;
+        if (tail.kind == LabelsTail::Damaged || tail.kind == LabelsTail::Foreign)
+            return platform::NewContent{bytes, kMapFileSize};
+        return platform::NewContent{bytes + LabelsBlock(labels), std::nullopt};
     };
-    if (!platform::RewriteFile(path, withLabels, &error.reason))
+    if (!platform::RewriteFile(path, kMapFileSize + kMaxLabelsBlock + 1, withLabels, &error.reason))
         error.kind = MapFileError::CannotSave;
-    else if (!refusal.isEmpty())
-        error = MapFileError{MapFileError::CannotSave, refusal};
     return error;
 }
 

@@ -34,18 +34,20 @@ struct MapFileContent {
     LabelsTail tail;
 };
 
-// Reads the table from the map file at path. Only a regular file is read.
+// Reads the table from the map file at path, its first 1028 bytes and no more. Only a
+// regular file is read; a save of it that was interrupted is rolled back first.
 MapFileContent ReadMap(const QString &path);
 // The same, but a device address or range entry outside 0..15 is kept, for a check that
 // reports it; only a file shorter than a map is not valid.
 MapFileContent ReadMapEntries(const QString &path);
 // Stores the table in the map file at path: its first 1028 bytes are replaced and a
-// longer file keeps the rest. Afterwards the file holds either the whole new map or
-// exactly its old bytes, and keeps its links, owner, group and mode.
+// longer file keeps the rest, which is never read into memory. Afterwards the file holds
+// either the whole new map or exactly its old bytes, even after a crash, and keeps its
+// links, owner, group, mode and extended attributes.
 MapFileError WriteMap(const QString &path, const MapTable &map);
-// The same, with labels after the map in place of any labels the file holds (TailWithLabels):
-// a file that ends in bytes that are not labels keeps them when there are no labels, and
-// refuses labels (CannotSave, with the reason) without a byte written.
+// The same, with labels after the map in place of any labels the file holds (none for
+// labels without text): a file that ends in bytes that are not labels keeps them when there
+// are no labels, and refuses labels (CannotSave, with the reason) without a byte written.
 MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const MapLabels &labels);
 
 // The document's file commands: ReadMap and WriteLabelledMap on sMapFile, iDmxMap and

@@ -132,9 +132,9 @@ QByteArray LabelsBlock(const MapLabels &labels)
     return block;
 }
 
-LabelsTail ReadLabelsTail(const QByteArray &tail)
+LabelsTail ReadLabelsTail(const QByteArray &tail, qint64 tailSize)
 {
-    const qint64 size = tail.size();
+    const qint64 size = tailSize < 0 ? tail.size() : tailSize;
     LabelsTail result;
     result.size = size;
     if (size == 0)
@@ -168,17 +168,10 @@ LabelsTail ReadLabelsTail(const QByteArray &tail)
     return result;
 }
 
-std::optional<QByteArray> TailWithLabels(const QByteArray &oldTail, const MapLabels &labels, QString *refusal)
+QString LabelsRefusal(const LabelsTail &old, const MapLabels &labels)
 {
-    const LabelsTail old = ReadLabelsTail(oldTail);
     const bool kept = old.kind == LabelsTail::Damaged || old.kind == LabelsTail::Foreign;
-    if (labels.IsEmpty())
-        return kept ? oldTail : QByteArray();
-    if (kept) {
-        *refusal = old.problem + QStringLiteral("; labels would overwrite them");
-        return std::nullopt;
-    }
-    return LabelsBlock(labels);
+    return kept && !labels.IsEmpty() ? old.problem + QStringLiteral("; labels would overwrite them") : QString();
 }
 
 QString CellLabelOf(int16_t entry, int a, const MapLabels &labels)

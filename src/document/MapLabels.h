@@ -63,16 +63,14 @@ struct LabelsTail {
     qint64 size = 0;  // the bytes seen
 };
 
-// Reads the bytes after a map. A caller may stop reading after kMaxLabelsBlock + 1 bytes:
-// what is longer is no labels block.
-LabelsTail ReadLabelsTail(const QByteArray &tail);
+// Reads the bytes after a map: tail holds them all, or, when tailSize (the count of bytes
+// after the map) is given, at least their first kMaxLabelsBlock + 1: what is longer is no
+// labels block, and a caller need read no more.
+LabelsTail ReadLabelsTail(const QByteArray &tail, qint64 tailSize = -1);
 
-// The bytes that follow the map once it is saved with labels over a file whose bytes after
-// the map are oldTail: the labels' block in place of a block, nothing when there are no
-// labels, a tail that is no block kept when there are no labels. Labels are refused over
-// such a tail (nothing, and the reason in *refusal), so nothing is overwritten that the
-// program cannot read.
-std::optional<QByteArray> TailWithLabels(const QByteArray &oldTail, const MapLabels &labels, QString *refusal);
+// Why labels may not be saved after a map whose file ends in old: the bytes there are not
+// labels (foreign or damaged) and would be overwritten; "" when they may.
+QString LabelsRefusal(const LabelsTail &old, const MapLabels &labels);
 
 // The label a cell holding entry shows under device address index a: the entry's label
 // when the cell shows an output, else "".

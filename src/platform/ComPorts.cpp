@@ -44,14 +44,14 @@ QString ComPort::Device(const QString &settingsPath) const
     return ConfiguredDevice(settingsPath).value_or(QStringLiteral("/dev/ttyS%1").arg(index_));
 }
 
-bool ComPort::SetDevice(const QString &device, const QString &settingsPath) const
+bool ComPort::SetDevice(const QString &device, const QString &settingsPath, QString *reason) const
 {
-    return WritePrivateProfileString(kSection, Name().toLatin1(), QFile::encodeName(device), settingsPath);
+    return WritePrivateProfileString(kSection, Name().toLatin1(), QFile::encodeName(device), settingsPath, reason);
 }
 
-bool ComPort::ClearDevice(const QString &settingsPath) const
+bool ComPort::ClearDevice(const QString &settingsPath, QString *reason) const
 {
-    return DeletePrivateProfileKey(kSection, Name().toLatin1(), settingsPath);
+    return DeletePrivateProfileKey(kSection, Name().toLatin1(), settingsPath, reason);
 }
 
 } // namespace platform

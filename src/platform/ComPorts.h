@@ -27,10 +27,11 @@ public:
     QString Device(const QString &settingsPath) const;
     // The device the settings file names for the port, or nothing when it names none.
     std::optional<QString> ConfiguredDevice(const QString &settingsPath) const;
-    // Points the port at device in section "Ports". False when the file cannot be written.
-    bool SetDevice(const QString &device, const QString &settingsPath) const;
+    // Points the port at device in section "Ports". False, with the reason in *reason when
+    // given, when the file cannot be written.
+    bool SetDevice(const QString &device, const QString &settingsPath, QString *reason = nullptr) const;
     // Takes the port's key out of section "Ports": it goes back to its default device.
-    bool ClearDevice(const QString &settingsPath) const;
+    bool ClearDevice(const QString &settingsPath, QString *reason = nullptr) const;
 
     bool operator==(const ComPort &other) const { return index_ == other.index_; }
     bool operator!=(const ComPort &other) const { return index_ != other.index_; }

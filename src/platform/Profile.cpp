@@ -1,6 +1,6 @@
 #include "platform/Profile.h"
 
-#include "platform/FolderLock.h"
+#include "platform/LockFile.h"
 #include "platform/SafeFile.h"
 
 #include <QFileInfo>
@@ -160,22 +160,18 @@ long long ProfileInt(const QByteArray &value)
     return negative ? -n : n;
 }
 
-namespace {
-
-// A file that cannot be read (missing, unreadable, a pipe or anything but a regular
-// file) reads as empty of keys.
-std::optional<QByteArray> ReadAll(const QString &path)
+std::optional<QByteArray> ReadProfileFile(const QString &path, QString *reason)
 {
-    QString reason;
-    return ReadRegularFile(path, -1, &reason);
+    if (!QFileInfo::exists(path))
+        return QByteArray();
+    return ReadSavedFile(path, kProfileLimit, reason, Longer::Refused);
 }
-
-} // namespace
 
 long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key, long long defaultValue,
                                const QString &path)
 {
-    const std::optional<QByteArray> text = ReadAll(path);
+    QString reason;
+    const std::optional<QByteArray> text = ReadProfileFile(path, &reason);
     if (!text)
         return defaultValue;
     const std::optional<QByteArray> value = ProfileValue(*text, section, key);
@@ -187,7 +183,8 @@ long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key,
 QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &defaultValue,
                                    const QString &path)
 {
-    const std::optional<QByteArray> text = ReadAll(path);
+    QString reason;
+    const std::optional<QByteArray> text = ReadProfileFile(path, &reason);
     if (!text)
         return defaultValue;
     return ProfileValue(*text, section, key).value_or(defaultValue);
@@ -195,30 +192,64 @@ QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &
 
 namespace {
 
-// The editor, the command-line tool and the simulator all rewrite the file: one of them
-// at a time reads it, changes it and puts it back.
-bool Rewrite(const QString &path, const std::function<QByteArray(const QByteArray &)> &change)
+// A line end would start another line of the file, a section or key of the caller's
+// making; a NUL would end the value for many readers.
+bool SingleLine(const QByteArray &text, const char *what, QString *reason)
 {
-    const FolderLock lock(QFileInfo(path).absolutePath());
-    if (!lock.Held())
+    if (!text.contains('\r') && !text.contains('\n') && !text.contains('\0'))
+        return true;
+    *reason = QStringLiteral("a line end or NUL character in the ") + QLatin1String(what);
+    return false;
+}
+
+// The editor, the command-line tool and the simulator all rewrite the file: one of them
+// at a time reads it, changes it and puts it back, under a hidden lock file beside it.
+bool Rewrite(const QString &path, const std::function<QByteArray(const QByteArray &)> &change, QString *reason)
+{
+    const QFileInfo file(path);
+    const LockFile lock(file.path() + QStringLiteral("/.") + file.fileName() + QStringLiteral(".lock"), path);
+    if (!lock.Held()) {
+        *reason = lock.Reason();
         return false;
-    QString reason;
-    return RewriteFile(path, change, &reason);
+    }
+    const auto bounded = [&](const OldContent &old, QString *why) -> std::optional<NewContent> {
+        if (old.size > kProfileLimit) {
+            *why = LargerThan(kProfileLimit);
+            return std::nullopt;
+        }
+        NewContent next{change(old.head), std::nullopt};
+        if (next.head.size() > kProfileLimit) {
+            *why = QStringLiteral("it would become ") + LargerThan(kProfileLimit);
+            return std::nullopt;
+        }
+        return next;
+    };
+    return RewriteFile(path, kProfileLimit, bounded, reason);
 }
 
 } // namespace
 
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &value,
-                               const QString &path)
+                               const QString &path, QString *reason)
 {
-    return Rewrite(path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); });
+    QString ignored;
+    QString &why = reason ? *reason : ignored;
+    if (!SingleLine(section, "section", &why) || !SingleLine(key, "key", &why) || !SingleLine(value, "value", &why))
+        return false;
+    return Rewrite(
+        path, [&](const QByteArray &text) { return ProfileWithValue(text, section, key, value); }, &why);
 }
 
-bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path)
+bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path, QString *reason)
 {
+    QString ignored;
+    QString &why = reason ? *reason : ignored;
     if (!QFileInfo::exists(path))
         return true;
-    return Rewrite(path, [&](const QByteArray &text) { return ProfileWithoutKey(text, section, key); });
+    if (!SingleLine(section, "section", &why) || !SingleLine(key, "key", &why))
+        return false;
+    return Rewrite(
+        path, [&](const QByteArray &text) { return ProfileWithoutKey(text, section, key); }, &why);
 }
 
 } // namespace platform

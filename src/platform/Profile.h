@@ -24,17 +24,30 @@ QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, 
 // first non-digit; no digits gives 0. Too many digits saturate at the limits of the type.
 long long ProfileInt(const QByteArray &value);
 
+// The largest profile file read or written: the settings are a few hundred bytes.
+constexpr qint64 kProfileLimit = 1 << 20;
+
+// The text of a profile file, empty when there is none; nothing, with the reason, when it
+// is there but cannot be read (not a regular file, no permission, larger than 1 MiB).
+// A rewrite of it that was interrupted is rolled back first.
+std::optional<QByteArray> ReadProfileFile(const QString &path, QString *reason);
+
+// A file that cannot be read reads as one without keys.
 long long GetPrivateProfileInt(const QByteArray &section, const QByteArray &key, long long defaultValue,
                                const QString &path);
 QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &defaultValue,
                                    const QString &path);
 // Creates the file, the section and the key as needed. The file then holds either its old
-// bytes or the complete new text, and the read-modify-write is done under a lock on its
-// folder shared by every program that writes it. Returns false when the file cannot be
-// read or written, or is not a regular file (such a file is never written).
+// bytes or the complete new text, even if the program is killed at any point, and the
+// read-modify-write is done under a lock file beside it (".NAME.lock" for NAME), shared
+// by every program that writes it. Returns false, with the reason in *reason when given, when the file
+// cannot be read or written, is not a regular file (such a file is never written), is or
+// would become larger than 1 MiB, or when the section, key or value holds a line end or
+// a NUL.
 bool WritePrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &value,
-                               const QString &path);
+                               const QString &path, QString *reason = nullptr);
 // Removes the key's line, in the same way. A missing file or key is left as it is.
-bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path);
+bool DeletePrivateProfileKey(const QByteArray &section, const QByteArray &key, const QString &path,
+                             QString *reason = nullptr);
 
 } // namespace platform

@@ -36,6 +36,8 @@ private slots:
     void setAndUnsetKeepEveryOtherByte();
     void badWords_data();
     void badWords();
+    void refusalGivesTheReason_data();
+    void refusalGivesTheReason();
 
 private:
     std::unique_ptr<TempHome> home_;
@@ -170,6 +172,13 @@ void TestCliPorts::badWords_data()
     QTest::newRow("both") << QStringList{"--set", "COM2=/dev/x", "--unset", "COM2"}
                           << "--set and --unset do not go together" + more;
     QTest::newRow("an operand") << QStringList{"COM2"} << "unexpected argument COM2" + more;
+    // A control character would end the settings line, or hide in it.
+    QTest::newRow("a tab in the path") << QStringList{"--set", "COM2=/dev/tty\tUSB0"}
+                                       << "the device path holds control character 0x09 at position 9" + more;
+    QTest::newRow("an escape in the path") << QStringList{"--set", "COM2=\x1b[2J/dev/ttyUSB0"}
+                                           << "the device path holds control character 0x1B at position 1" + more;
+    QTest::newRow("DEL at the end of the path") << QStringList{"--set", "COM2=/dev/ttyUSB0\x7f"}
+                                                << "the device path holds control character 0x7F at position 13" + more;
 }
 
 void TestCliPorts::badWords()
@@ -183,6 +192,31 @@ void TestCliPorts::badWords()
     QCOMPARE(run.status, 2);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(QString::fromLocal8Bit(run.err), QStringLiteral("cvdmxmap-cli: ports: ") + err);
+    QCOMPARE(home_->ReadSettings(), before);
+}
+
+// Each row: the words, with a settings file of mode 0444, which nobody (root included) may
+// write: status 3, the reason, and the file as it was.
+void TestCliPorts::refusalGivesTheReason_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("--set") << QStringList{"--set", "COM2=/dev/ttyUSB0"};
+    QTest::newRow("--unset") << QStringList{"--unset", "COM2"};
+}
+
+void TestCliPorts::refusalGivesTheReason()
+{
+    QFETCH(QStringList, words);
+    const QByteArray before = "[Ports]\nCOM2=/dev/ttyUSB1\n";
+    home_->WriteSettings(before);
+    QCOMPARE(::chmod(QFile::encodeName(home_->SettingsFile()).constData(), 0444), 0);
+    const CliRun run = RunCli(QStringList{"ports"} + words);
+    QVERIFY(run.finished);
+    QCOMPARE(run.status, 3);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(QString::fromLocal8Bit(run.err),
+             QStringLiteral("cvdmxmap-cli: ") + home_->SettingsFile()
+                 + QStringLiteral(": cannot write the settings file (Permission denied)\n"));
     QCOMPARE(home_->ReadSettings(), before);
 }
 

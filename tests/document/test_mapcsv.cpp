@@ -134,8 +134,9 @@ void TestMapCsv::roundTrip()
 }
 
 // A byte order mark, CR LF, quoted fields, columns in another order with one more column,
-// rows in any order, a blank line and a row of empty fields; channels without a row have
-// no output. Without a label column and a title row the rows give no labels.
+// rows in any order, a blank line, a row of empty fields and tabs around fields; channels
+// without a row have no output. Without a label column and a title row the rows give no
+// labels.
 void TestMapCsv::whatASpreadsheetSaves()
 {
     const QByteArray bytes
@@ -146,9 +147,9 @@ void TestMapCsv::whatASpreadsheetSaves()
           ",\"said \"\"spare\"\"\",512,255\r\n"
           "\r\n"
           ",,,\r\n"
-          "D:02.1,,1,\r\n"
+          "\tD:02.1 ,,1,\t\r\n"
           ",,address,1\r\n"
-          "\"- - -\",\"two\r\nlines\",2,\r\n"
+          "\"- - -\",\t\"two, on one line\"\t,2,\r\n"
           "D:10.4,,3,59\r\n";
     const CsvMap read = MapFromCsv(bytes);
     QVERIFY2(!read.error, read.error ? qPrintable(read.error->Text()) : "");
@@ -262,9 +263,13 @@ void TestMapCsv::badRows_data()
         << "line 1, column 1: the header row names the columns \"a\", \"b\", \"c\", \"d\", \"e\", \"f\", \"g\", "
            "\"h\", \"i\", \"j\", ... (13 in all)"
             + expected;
-    QTest::newRow("a header of binary bytes and a long field")
-        << QByteArray("ch\x01nnel,\"" + QByteArray(41, 'x') + "\"\n")
-        << "line 1, column 1: the header row names the columns \"ch?nnel\", \"" + QString(40, 'x') + "...\"" + expected;
+    QTest::newRow("a header of other words and a long field")
+        << QByteArray("ch\xC3\xA4nnel,\"" + QByteArray(41, 'x') + "\"\n")
+        << "line 1, column 1: the header row names the columns \"ch\u00E4nnel\", \"" + QString(40, 'x') + "...\""
+            + expected;
+    QTest::newRow("a header with a control character")
+        << QByteArray("ch\x01nnel,entry\n")
+        << QStringLiteral("line 1, column 1: control character 0x01 inside a field");
     QTest::newRow("a header without an entry or output")
         << Rows({"channel,label"})
         << "line 1, column 1: the header row names the columns \"channel\", \"label\"" + expected;
@@ -289,7 +294,7 @@ void TestMapCsv::badRows_data()
     QTest::newRow("a label too long") << Rows({header, "1,0,," + x65})
                                       << "line 2, column 4: the label is longer than 64 characters (65)";
     QTest::newRow("a label of two lines")
-        << Rows({header, "1,0,,\"two", "lines\""}) << "line 2, column 4: the label holds the control character U+000A";
+        << Rows({header, "1,0,,\"two", "lines\""}) << "line 2, column 4: a quoted field that never ends";
     QTest::newRow("labels of one output that differ")
         << Rows({header, "1,0,,Cyc", "2,0,,", "3,0,,Cyc R"})
         << "line 4, column 4: the label \"Cyc R\" of D:01.1 differs from \"Cyc\" on line 2";
@@ -344,6 +349,24 @@ void TestMapCsv::badRows_data()
            "\"Device Range: 4 / Switch Setting: 3\"";
     QTest::newRow("a quoted field that never ends")
         << Rows({header, "4,\"5,"}) << "line 2, column 2: a quoted field that never ends";
+    QTest::newRow("a quoted field that goes on on the next line")
+        << Rows({header, "4,5,\"two", "lines\"", "5,6,"}) << "line 2, column 3: a quoted field that never ends";
+    QTest::newRow("a NUL ends no field") << QByteArray("channel,entry,output\n1,5\0,\n", 27)
+                                         << "line 2, column 2: control character 0x00 inside a field";
+    QTest::newRow("a NUL inside quotes") << QByteArray("channel,entry,output\n1,\"5\0\",\n", 29)
+                                         << "line 2, column 2: control character 0x00 inside a field";
+    QTest::newRow("a lone CR") << QByteArray("channel,entry,output\n1,5\r2,\n")
+                               << "line 2, column 2: control character 0x0D inside a field";
+    QTest::newRow("a tab inside a field")
+        << Rows({header, "1,5\t2,"}) << "line 2, column 2: control character 0x09 inside a field";
+    QTest::newRow("a tab inside quotes") << Rows({header, "1,\"5\t\","})
+                                         << "line 2, column 2: control character 0x09 inside a field";
+    QTest::newRow("DEL") << Rows({header, "1,5,D:01.1\x7f"})
+                         << "line 2, column 3: control character 0x7F inside a field";
+    QTest::newRow("a C1 control character, U+0085")
+        << Rows({header, "1,5,\xc2\x85"}) << "line 2, column 3: control character 0x85 inside a field";
+    QTest::newRow("escape in the header")
+        << Rows({"channel,\x1b[2Jentry,output"}) << "line 1, column 2: control character 0x1B inside a field";
     QTest::newRow("text after a closing quote")
         << Rows({header, "4,\"5\"x,"}) << "line 2, column 2: text after the closing quote of a field";
     QTest::newRow("the first bad row is the one reported")

@@ -3,16 +3,18 @@
 #include "kit/DiskFault.h"
 #include "kit/FileAccess.h"
 #include "kit/Files.h"
+#include "kit/Maps.h"
 #include "kit/TempHome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
+#include <fcntl.h>
 #include <optional>
-#include <sys/fsuid.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -48,9 +50,12 @@ private slots:
     void invalidFilesAreRefused();
     void filesThatCannotBeUsed_data();
     void filesThatCannotBeUsed();
+    void failedSaveLeavesTheOldFileWhole_data();
     void failedSaveLeavesTheOldFileWhole();
     void saveKeepsTheFilesIdentity_data();
     void saveKeepsTheFilesIdentity();
+    void sideFilesOfAnotherSave_data();
+    void sideFilesOfAnotherSave();
 };
 
 void TestMapFile::resetMapBytes()
@@ -205,22 +210,39 @@ void TestMapFile::filesThatCannotBeUsed()
     QCOMPARE(Entries(home.Path()), QStringList({"folder.CVX", "pipe.CVX"}));
 }
 
-// A save that cannot complete leaves the file that was there, byte for byte, with its
-// tail; a read-only file is refused although its folder would let it be replaced.
+// Each row: how the file is made read-only, and the system's reason. The save is refused
+// although the folder would let the file be replaced, and the file keeps its bytes and
+// its tail. Root may write anything, but a file without a write permission bit was not
+// meant to be written: mode 0444 refuses root as it refuses everyone.
+void TestMapFile::failedSaveLeavesTheOldFileWhole_data()
+{
+    QTest::addColumn<bool>("modeOnly");
+    QTest::newRow("read-only (for root: immutable)") << false;
+    QTest::newRow("mode 0444, whoever saves") << true;
+}
+
 void TestMapFile::failedSaveLeavesTheOldFileWhole()
 {
+    QFETCH(bool, modeOnly);
     TempHome home;
     const QString path = home.Path() + QStringLiteral("/good.CVX");
     const QByteArray good = MapToBytes(KnownMap()) + QByteArray("tail");
     QVERIFY(WriteBytes(path, good));
-    const ReadOnlyFile readOnly(path);
-    QVERIFY(readOnly.Ok());
+    std::optional<ReadOnlyFile> readOnly;
+    std::optional<TemporaryMode> mode;
+    if (modeOnly) {
+        mode.emplace(path, 0444u);
+        QVERIFY(mode->Ok());
+    } else {
+        readOnly.emplace(path);
+        QVERIFY(readOnly->Ok());
+    }
     ClearMap();
     bMapChanged = true;
     sMapFile = path;
     const MapFileError error = WriteMapFile();
     QCOMPARE(error.kind, MapFileError::CannotSave);
-    QCOMPARE(error.reason, readOnly.Reason());
+    QCOMPARE(error.reason, modeOnly ? QStringLiteral("Permission denied") : readOnly->Reason());
     QCOMPARE(ReadBytes(path), good);
     QCOMPARE(bMapChanged, true);
     QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"good.CVX"}));
@@ -235,52 +257,42 @@ struct Identity {
     gid_t group;
     mode_t mode;
     QByteArray attribute; // user.cvdmx, empty when none
+    QByteArray acl;       // the access ACL as the file system keeps it, empty when none
 };
+
+QByteArray Attribute(const QString &path, const char *name)
+{
+    char value[1024] = {};
+    const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), name, value, sizeof value);
+    return n > 0 ? QByteArray(value, int(n)) : QByteArray();
+}
+
+// Runs setfacl with these words; true when it succeeded.
+bool SetFacl(const QStringList &words)
+{
+    QProcess p;
+    p.start(QStringLiteral("setfacl"), words);
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
 
 Identity IdentityOf(const QString &path)
 {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
-    char value[64] = {};
-    const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), "user.cvdmx", value, sizeof value);
     return {st.st_ino,
             st.st_nlink,
             st.st_uid,
             st.st_gid,
             mode_t(st.st_mode & 07777),
-            n > 0 ? QByteArray(value, int(n)) : QByteArray()};
+            Attribute(path, "user.cvdmx"),
+            Attribute(path, "system.posix_acl_access")};
 }
-
-// Switches the file-system identity of the calling thread to another user with the given
-// groups, as that user's own process would be: root drops its permission override with it.
-class AsUser {
-public:
-    AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups)
-    {
-        oldGroups_.resize(size_t(::getgroups(0, nullptr)));
-        ::getgroups(int(oldGroups_.size()), oldGroups_.data());
-        // The raw calls change this thread only; the C library's would change every thread.
-        ok_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
-        ::setfsgid(gid);
-        ::setfsuid(uid);
-    }
-    ~AsUser()
-    {
-        ::setfsuid(0);
-        ::setfsgid(0);
-        ::syscall(SYS_setgroups, oldGroups_.size(), oldGroups_.data());
-    }
-    bool Ok() const { return ok_ && ::setfsuid(uid_t(-1)) != 0; }
-
-private:
-    std::vector<gid_t> oldGroups_;
-    bool ok_ = false;
-};
 
 } // namespace
 
 // Each row: how the map file stands before the save, and who saves it. Afterwards it holds
-// the new map under every name it had, with the same owner, group, mode and attributes.
+// the new map under every name it had, with the same owner, group, mode, attributes and
+// ACL (none where it had none, although a new file in its folder gets one).
 void TestMapFile::saveKeepsTheFilesIdentity_data()
 {
     QTest::addColumn<QString>("setup");
@@ -288,6 +300,9 @@ void TestMapFile::saveKeepsTheFilesIdentity_data()
     QTest::newRow("reached through a symbolic link") << "symbolic link";
     QTest::newRow("mode 0640") << "mode";
     QTest::newRow("extended attribute") << "attribute";
+    QTest::newRow("folder with a default ACL, the file without an ACL") << "default acl";
+    QTest::newRow("folder with a default ACL, the file with an ACL of its own") << "own acl";
+    QTest::newRow("a name of 255 bytes") << "long name";
     if (::geteuid() == 0) {
         QTest::newRow("another user's group-writable file, saved by a group member") << "group member";
         QTest::newRow("root saves another user's file") << "root";
@@ -299,10 +314,16 @@ void TestMapFile::saveKeepsTheFilesIdentity()
     QFETCH(QString, setup);
     TempHome home;
     QVERIFY(QFile::setPermissions(home.Path(), QFileDevice::Permissions(0x7777)));
-    const QString path = home.Path() + QStringLiteral("/shared.CVX");
+    const QString path = home.Path()
+        + (setup == "long name" ? QLatin1Char('/') + QString(251, QLatin1Char('x')) + QStringLiteral(".CVX")
+                                : QStringLiteral("/shared.CVX"));
     const QString other = home.Path() + QStringLiteral("/other name.CVX");
     const QByteArray old = MapToBytes(KnownMap()) + QByteArray("tail");
     QVERIFY(WriteBytes(path, old));
+    if (setup == "own acl")
+        QVERIFY(SetFacl({"-m", "u:4321:r", path}));
+    if (setup == "default acl" || setup == "own acl")
+        QVERIFY(SetFacl({"-d", "-m", "u:1234:rw", home.Path()}));
     QString saved = path;
     if (setup == "hard link")
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
@@ -340,6 +361,11 @@ void TestMapFile::saveKeepsTheFilesIdentity()
     QCOMPARE(after.group, before.group);
     QCOMPARE(after.mode, before.mode);
     QCOMPARE(after.attribute, before.attribute);
+    QCOMPARE(after.acl, before.acl);
+    QCOMPARE(after.acl.isEmpty(), setup != "own acl");
+    // Replaced by a new file, although the side file's name had to be shortened.
+    if (setup == "long name")
+        QVERIFY(after.inode != before.inode);
     if (setup == "hard link")
         QCOMPARE(ReadBytes(other), expected);
     if (setup == "symbolic link")
@@ -355,6 +381,107 @@ void TestMapFile::saveKeepsTheFilesIdentity()
     }
     QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
              setup == "hard link" || setup == "symbolic link" ? 2 : 1);
+}
+
+// Each row: a side file beside the map file, as another save leaves it ("left": killed) or
+// holds it ("held": under way), and a read or a save of the map. A ".backup" holds the
+// file's old bytes while the file itself is rewritten (here it is torn: the start of a new
+// map, then the old bytes); a ".saving" the new content being built. Refused saves give
+// the reason ('@' is the side file) and change nothing.
+void TestMapFile::sideFilesOfAnotherSave_data()
+{
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("backup left: the next read puts it back") << "backup"
+                                                             << "left" << false << QString();
+    QTest::newRow("backup left: the next save puts it back, then saves") << "backup"
+                                                                         << "left" << true << QString();
+    QTest::newRow("backup left beside a file of mode 0444: read from the backup, both kept")
+        << "backup"
+        << "read-only" << false << QString();
+    QTest::newRow("backup of a save under way: read from it, nothing touched") << "backup"
+                                                                               << "held" << false << QString();
+    QTest::newRow("backup of a save under way: the save waits two seconds, then gives up")
+        << "backup"
+        << "held" << true << "another program is saving this file (@)";
+    QTest::newRow(".saving left: the next save removes it") << "saving"
+                                                            << "left" << true << QString();
+    QTest::newRow(".saving a symbolic link: the save is refused") << "saving"
+                                                                  << "symlink" << true << "@ is a symbolic link";
+    if (::geteuid() == 0) {
+        QTest::newRow("another user's .saving: the save is refused")
+            << "saving"
+            << "foreign" << true << "@ belongs to another user";
+        QTest::newRow("another user's backup: never trusted, the file read as it is")
+            << "backup"
+            << "foreign" << false << QString();
+    }
+}
+
+void TestMapFile::sideFilesOfAnotherSave()
+{
+    QFETCH(QString, side);
+    QFETCH(QString, state);
+    QFETCH(bool, save);
+    QFETCH(QString, reason);
+    TempHome home;
+    const QString path = home.Path() + QStringLiteral("/stage.CVX");
+    const QString sidePath = home.Path() + QStringLiteral("/.stage.CVX.") + side;
+    const QString elsewhere = home.Path() + QStringLiteral("/elsewhere");
+    reason.replace(QLatin1Char('@'), sidePath);
+    const QByteArray old = MapToBytes(KnownMap()) + QByteArray("tail");
+    MapTable newer = KnownMap();
+    newer[0] = 7;
+    const bool backup = side == "backup";
+    const QByteArray torn = MapToBytes(newer).left(600) + old.mid(600);
+    const QByteArray sideBytes = backup ? old : QByteArray("the start of a new map");
+    QVERIFY(WriteBytes(path, backup ? torn : old));
+    if (state == "symlink") {
+        QVERIFY(WriteBytes(elsewhere, "kept"));
+        QVERIFY(QFile::link(elsewhere, sidePath));
+    } else {
+        QVERIFY(WriteBytes(sidePath, sideBytes));
+        QCOMPARE(::chmod(QFile::encodeName(sidePath).constData(), 0600), 0);
+    }
+    if (state == "foreign")
+        QCOMPARE(::chown(QFile::encodeName(sidePath).constData(), 1001, 1001), 0);
+    // The other save's lock: an flock on the side file, through a descriptor of its own.
+    const int held = state == "held" ? ::open(QFile::encodeName(sidePath).constData(), O_RDONLY | O_CLOEXEC) : -1;
+    if (state == "held")
+        QCOMPARE(::flock(held, LOCK_EX), 0);
+    std::optional<TemporaryMode> readOnly;
+    if (state == "read-only")
+        readOnly.emplace(path, 0444u);
+
+    const MapTable saved = EmptyMap(1, 2);
+    QByteArray expected = backup && state != "foreign" ? old : torn;
+    bool sideStays = state != "left";
+    if (save) {
+        const MapFileError error = WriteMap(path, saved);
+        QCOMPARE(error.reason, reason);
+        QCOMPARE(error.kind, reason.isEmpty() ? MapFileError::None : MapFileError::CannotSave);
+        if (reason.isEmpty())
+            expected = MapToBytes(saved) + QByteArray("tail");
+        else
+            expected = backup ? torn : old;
+    } else {
+        const MapFileContent content = ReadMap(path);
+        QCOMPARE(content.error.kind, MapFileError::None);
+        QVERIFY(content.map == *MapFromBytes(expected));
+        if (state == "read-only" || state == "held")
+            expected = torn;
+    }
+    if (held >= 0)
+        ::close(held);
+    readOnly.reset();
+    QCOMPARE(ReadBytes(path), expected);
+    QCOMPARE(QFileInfo::exists(sidePath) || QFileInfo(sidePath).isSymLink(), sideStays);
+    if (state == "symlink")
+        QCOMPARE(ReadBytes(elsewhere), QByteArray("kept"));
+    else if (sideStays)
+        QCOMPARE(ReadBytes(sidePath), sideBytes);
 }
 
 QTEST_GUILESS_MAIN(TestMapFile)

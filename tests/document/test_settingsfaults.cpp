@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,6 +56,8 @@ QByteArray Download(const QByteArray &value)
     return "[Download]\nCom Port=" + value + "\n";
 }
 
+const QString kLockName = QStringLiteral(".QRT Corvanta DMX Map.ini.lock");
+
 } // namespace
 
 class TestSettingsFaults : public QObject {
@@ -67,6 +71,9 @@ private slots:
     void startUpOnAFullDisk_data();
     void startUpOnAFullDisk();
     void namedPipeIsNeitherReadNorWritten();
+    void writerGivesItsReason_data();
+    void writerGivesItsReason();
+    void lockFileIsTheUsersOwn();
     void linkIsFollowedAndModeKept();
     void concurrentWritersLoseNoKey();
 };
@@ -104,11 +111,17 @@ void TestSettingsFaults::startUpThenSave_data()
         "7") << 0 << Download("1") << Download("6");
     QTest::newRow("NUL after the number") << Download(QByteArray("5\0 9", 4)) << 4 << Download("5") << Download("6");
 
+    // Beyond 1 MiB a settings file is neither read nor written: port 1, the file as it was.
     const QByteArray big = TenMegabytesOfGarbage();
-    QTest::newRow("10 MB of garbage without the key")
-        << big << 0 << big + "\n" + Download("1") << big + "\n" + Download("6");
-    QTest::newRow("10 MB of garbage after the key")
-        << Download("4") + big << 3 << Download("4") + big << Download("6") + big;
+    QTest::newRow("10 MB of garbage without the key: refused") << big << 0 << big << big;
+    QTest::newRow("10 MB of garbage after the key: refused")
+        << Download("4") + big << 0 << Download("4") + big << Download("4") + big;
+    const QByteArray mebibyte = Download("4").leftJustified(1 << 20, ';');
+    QTest::newRow("1 MiB, the key first: read and written")
+        << mebibyte << 3 << mebibyte << QByteArray(mebibyte).replace("Port=4", "Port=6");
+    QTest::newRow("1 MiB and one byte: refused") << mebibyte + ';' << 0 << mebibyte + ';' << mebibyte + ';';
+    const QByteArray full = QByteArray("; ").leftJustified((1 << 20) - 1, '-') + '\n';
+    QTest::newRow("1 MiB without the key: the key would make it larger, refused") << full << 0 << full << full;
 
     QTest::newRow("key twice: the first counts and changes")
         << QByteArray("[Download]\nCom Port=2\nCom Port=7\n") << 1 << QByteArray("[Download]\nCom Port=2\nCom Port=7\n")
@@ -329,7 +342,11 @@ void TestSettingsFaults::startUpOnAFullDisk()
 
     QCOMPARE(int(iComPort), 0);
     QCOMPARE(home.ReadSettings(), fault.isEmpty() ? grown : before);
-    QCOMPARE(Entries(home.WorkFolder()), QStringList({"QRT Corvanta DMX Map.ini"}));
+    // The lock file stays; a folder that takes no new file has none, and its settings file
+    // itself is locked.
+    QCOMPARE(Entries(home.WorkFolder()),
+             shutFolder ? QStringList({"QRT Corvanta DMX Map.ini"})
+                        : QStringList({kLockName, "QRT Corvanta DMX Map.ini"}));
     struct stat now {};
     QCOMPARE(::stat(QFile::encodeName(home.SettingsFile()).constData(), &now), 0);
     if (shutFolder)
@@ -352,7 +369,7 @@ void TestSettingsFaults::namedPipeIsNeitherReadNorWritten()
     struct stat st {};
     QCOMPARE(::lstat(QFile::encodeName(home.SettingsFile()).constData(), &st), 0);
     QVERIFY(S_ISFIFO(st.st_mode));
-    QCOMPARE(Entries(home.WorkFolder()).size(), 1);
+    QCOMPARE(Entries(home.WorkFolder()), QStringList({kLockName, "QRT Corvanta DMX Map.ini"}));
 }
 
 // A settings file that is a symbolic link: the file it points to gets the new text, the
@@ -410,6 +427,127 @@ void TestSettingsFaults::concurrentWritersLoseNoKey()
     for (int w = 0; w < kWriters; ++w)
         QCOMPARE(platform::ProfileValue(text, "Ports", "COM" + QByteArray::number(w + 1)),
                  std::optional<QByteArray>("/dev/round" + QByteArray::number(kRounds)));
+}
+
+// Each row: what stands in the way of writing the key, and the reason the writer gives
+// ('@' is the working folder, '%' the lock file). The settings file stays as it was.
+void TestSettingsFaults::writerGivesItsReason_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("reason");
+    const QByteArray ports = "Ports";
+    const QByteArray com2 = "COM2";
+    const QByteArray device = "/dev/ttyUSB1";
+    QTest::newRow("a line feed in the value") << "" << ports << com2 << QByteArray("/dev/x\n[Download]\nCom Port=7")
+                                              << "a line end or NUL character in the value";
+    QTest::newRow("a carriage return in the key")
+        << "" << ports << QByteArray("COM2\r") << device << "a line end or NUL character in the key";
+    QTest::newRow("a NUL in the section")
+        << "" << QByteArray("Po\0rts", 6) << com2 << device << "a line end or NUL character in the section";
+    QTest::newRow("a folder in place of the file") << "folder" << ports << com2 << device << "Is a directory";
+    QTest::newRow("mode 0444, whoever writes") << "0444" << ports << com2 << device << "Permission denied";
+    QTest::newRow("2 MiB") << "large" << ports << com2 << device << "larger than 1 MiB";
+    QTest::newRow("1 MiB, and the new line would make it larger")
+        << "full" << ports << com2 << device << "it would become larger than 1 MiB";
+    QTest::newRow("the lock held by another program for two seconds")
+        << "held" << ports << com2 << device << "another program holds %";
+    QTest::newRow("the lock file a symbolic link") << "symlink" << ports << com2 << device << "% is a symbolic link";
+    QTest::newRow("the lock file a folder") << "lock folder" << ports << com2 << device << "%: Is a directory";
+    QTest::newRow("the lock file a named pipe") << "lock fifo" << ports << com2 << device << "% is not a regular file";
+    if (::geteuid() == 0)
+        QTest::newRow("the lock file another user's")
+            << "foreign" << ports << com2 << device << "% belongs to another user";
+}
+
+void TestSettingsFaults::writerGivesItsReason()
+{
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, reason);
+    TempHome home;
+    const QString lock = home.WorkFolder() + QLatin1Char('/') + kLockName;
+    const QByteArray lockName = QFile::encodeName(lock);
+    reason.replace(QLatin1Char('%'), lock);
+    QByteArray before = "[Ports]\nCOM2=/dev/ttyS7\n";
+    if (fault == "large")
+        before = before.leftJustified(2 << 20, ';');
+    if (fault == "full")
+        before = before.leftJustified(1 << 20, ';');
+    if (fault == "folder")
+        QVERIFY(QDir().mkpath(home.SettingsFile()));
+    else
+        home.WriteSettings(before);
+    std::optional<TemporaryMode> readOnly;
+    if (fault == "0444")
+        readOnly.emplace(home.SettingsFile(), 0444u);
+    if (fault == "symlink")
+        QVERIFY(QFile::link(home.Path(), lock));
+    if (fault == "lock folder")
+        QVERIFY(QDir().mkdir(lock));
+    if (fault == "lock fifo")
+        QCOMPARE(::mkfifo(lockName.constData(), 0600), 0);
+    int held = -1;
+    if (fault == "held" || fault == "foreign") {
+        held = ::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(held >= 0);
+    }
+    if (fault == "held")
+        QCOMPARE(::flock(held, LOCK_EX), 0);
+    if (fault == "foreign")
+        QCOMPARE(::fchown(held, 1001, 1001), 0);
+    const HangGuard guard(20);
+
+    QString why;
+    QVERIFY(!platform::WritePrivateProfileString(section, key, value, home.SettingsFile(), &why));
+    QCOMPARE(why, reason);
+    if (held >= 0)
+        ::close(held);
+    readOnly.reset();
+    if (fault == "folder")
+        QVERIFY(QFileInfo(home.SettingsFile()).isDir());
+    else
+        QVERIFY(home.ReadSettings() == before);
+}
+
+// The lock is a file of the user's own, mode 0600, beside the settings file. Another user
+// can neither open it nor hold up a write by locking the folder, as anyone who may read a
+// folder can.
+void TestSettingsFaults::lockFileIsTheUsersOwn()
+{
+    TempHome home;
+    home.WriteSettings("[Ports]\n");
+    const QByteArray lock = QFile::encodeName(home.WorkFolder() + QLatin1Char('/') + kLockName);
+    QString reason;
+    QVERIFY(platform::WritePrivateProfileString("Ports", "COM1", "/dev/ttyUSB0", home.SettingsFile(), &reason));
+    struct stat st {};
+    QCOMPARE(::lstat(lock.constData(), &st), 0);
+    QVERIFY(S_ISREG(st.st_mode));
+    QCOMPARE(st.st_mode & 07777, 0600u);
+    QCOMPARE(st.st_uid, ::geteuid());
+    QCOMPARE(st.st_size, off_t(0));
+
+    const int folder = ::open(QFile::encodeName(home.WorkFolder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(folder >= 0);
+    QCOMPARE(::flock(folder, LOCK_EX | LOCK_NB), 0);
+    const bool written
+        = platform::WritePrivateProfileString("Ports", "COM2", "/dev/ttyUSB1", home.SettingsFile(), &reason);
+    ::close(folder);
+    QVERIFY2(written, qPrintable(reason));
+    QCOMPARE(home.ReadSettings(), QByteArray("[Ports]\nCOM1=/dev/ttyUSB0\nCOM2=/dev/ttyUSB1\n"));
+
+    if (::geteuid() == 0) {
+        const TemporaryMode openHome(home.Path(), 0755);
+        const TemporaryMode openFolder(home.WorkFolder(), 0755);
+        AsUser nobody(65534, 65534, {65534});
+        QVERIFY(nobody.Ok());
+        QCOMPARE(::open(lock.constData(), O_RDONLY | O_CLOEXEC), -1);
+        QCOMPARE(errno, EACCES);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFaults)

@@ -98,7 +98,7 @@ private slots:
     void saveOfAWritableFileInAFolderWithoutWritePermission();
     void startupWithoutAWorkingFolder_data();
     void startupWithoutAWorkingFolder();
-    void startupWithA10MBSettingsFile();
+    void startupWithA10MBSettingsFileTakesPort1AndLeavesIt();
 };
 
 // Each row: the command, the file it meets ('@' is the working folder), what is done to
@@ -121,6 +121,10 @@ void TestDiskFaults::refusedCommandLosesNothing_data()
     QTest::newRow("save: read-only map file of 100000 bytes") << "save"
                                                               << "@/locked.CVX"
                                                               << "read-only" << longMap << readOnly;
+    // Root may write anything, but nobody meant this file to be written.
+    QTest::newRow("save: map file of mode 0444, whoever saves") << "save"
+                                                                << "@/locked.CVX"
+                                                                << "mode 0444" << map << "Permission denied";
     QTest::newRow("save as: over a read-only map file") << "saveas"
                                                         << "@/locked.CVX"
                                                         << "read-only" << map << readOnly;
@@ -203,6 +207,11 @@ void TestDiskFaults::refusedCommandLosesNothing()
     }
     if (setup == "unreadable")
         mode.emplace(target, 0u);
+    std::optional<TemporaryMode> mode0444;
+    if (setup == "mode 0444") {
+        mode0444.emplace(target, 0444u);
+        QVERIFY(mode0444->Ok());
+    }
     if (setup == "shut folder")
         mode.emplace(dir + QStringLiteral("/shut"), 0555u);
     if (mode) {
@@ -222,6 +231,7 @@ void TestDiskFaults::refusedCommandLosesNothing()
         f.w->mnuFileSave->trigger();
     noOverride.reset();
     mode.reset();
+    mode0444.reset();
     readOnly.reset();
 
     const QString text = (command == "open" ? QStringLiteral("Unable To Open Map File.\r\n")
@@ -342,9 +352,9 @@ void TestDiskFaults::saveOnAFullDisk_data()
                                                   << "map" << full;
         QTest::newRow("full disk: map with a tail") << "full"
                                                     << "tail" << full;
-        // Rewritten where it stands, over blocks it already has.
-        QTest::newRow("full disk: hard-linked map is saved in place") << "full"
-                                                                      << "linked" << QString();
+        // Rewritten where it stands only once a copy of its old bytes is beside it: no room.
+        QTest::newRow("full disk: hard-linked map, no room for a copy of its old bytes") << "full"
+                                                                                         << "linked" << full;
         QTest::newRow("full disk: new file") << "full"
                                              << "new" << full;
     }
@@ -517,9 +527,9 @@ void TestDiskFaults::startupWithoutAWorkingFolder()
         QCOMPARE(ReadBytes(home.WorkFolder()), blocker);
 }
 
-// Ten megabytes of settings without the port key: start-up reads past them, takes port 1
-// and appends the key.
-void TestDiskFaults::startupWithA10MBSettingsFile()
+// Ten megabytes of settings, far beyond the 1 MiB a settings file may have: start-up reads
+// no more than that, takes port 1 and leaves the file as it was.
+void TestDiskFaults::startupWithA10MBSettingsFileTakesPort1AndLeavesIt()
 {
     TempHome home;
     QByteArray settings;
@@ -537,7 +547,7 @@ void TestDiskFaults::startupWithA10MBSettingsFile()
     QCOMPARE(int(iComPort), 0);
     QCOMPARE(boxes.Shown().size(), 0);
     QCOMPARE(w.windowTitle(), kNoneTitle);
-    QVERIFY(home.ReadSettings() == settings + "[Download]\nCom Port=1\n");
+    QVERIFY(home.ReadSettings() == settings);
 }
 
 QTEST_MAIN(TestDiskFaults)

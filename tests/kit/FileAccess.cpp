@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fs.h>
+#include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -114,4 +115,26 @@ TemporaryMode::~TemporaryMode()
 {
     if (ok_)
         ::chmod(QFile::encodeName(path_).constData(), oldMode_);
+}
+
+AsUser::AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups)
+{
+    oldGroups_.resize(size_t(::getgroups(0, nullptr)));
+    ::getgroups(int(oldGroups_.size()), oldGroups_.data());
+    // The raw calls change this thread only; the C library's would change every thread.
+    ok_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
+    ::setfsgid(gid);
+    ::setfsuid(uid);
+}
+
+AsUser::~AsUser()
+{
+    ::setfsuid(0);
+    ::setfsgid(0);
+    ::syscall(SYS_setgroups, oldGroups_.size(), oldGroups_.data());
+}
+
+bool AsUser::Ok() const
+{
+    return ok_ && ::setfsuid(uid_t(-1)) != 0;
 }

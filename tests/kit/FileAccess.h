@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 #include <optional>
+#include <sys/types.h>
+#include <vector>
 
 // Root passes permission bits by its capabilities. These make a refusal real for the
 // lifetime of the object, for root as for an ordinary user. The capability change holds
@@ -63,5 +65,22 @@ public:
 private:
     QString path_;
     unsigned oldMode_ = 0;
+    bool ok_ = false;
+};
+
+// Switches the file-system identity of the calling thread to another user with the given
+// groups, as that user's own process would be, until destruction: root drops its
+// permission override with it. Needs root; Ok() tells whether the switch was made.
+class AsUser {
+public:
+    AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups);
+    ~AsUser();
+    AsUser(const AsUser &) = delete;
+    AsUser &operator=(const AsUser &) = delete;
+
+    bool Ok() const;
+
+private:
+    std::vector<gid_t> oldGroups_;
     bool ok_ = false;
 };

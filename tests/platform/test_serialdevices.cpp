@@ -86,7 +86,8 @@ void TestSerialDevices::portPointedAndBack()
     QVERIFY(com3.ClearDevice(settings));
     QCOMPARE(Read(settings), before);
     QCOMPARE(com3.Device(settings), QStringLiteral("/dev/ttyS2"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"settings.ini"}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({".settings.ini.lock", "settings.ini"}));
 }
 
 // A device tree with two adapters behind stable names, one node without, and what is no

@@ -7,7 +7,9 @@
 #include "kit/TempHome.h"
 #include "platform/PseudoTerminal.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 #include <optional>
@@ -35,6 +37,8 @@ private slots:
     void servesOnADevicePath();
     void saveThatFailsLeavesTheOldFile_data();
     void saveThatFailsLeavesTheOldFile();
+    void settingsThatCannotBeWrittenEndTheSimulator_data();
+    void settingsThatCannotBeWrittenEndTheSimulator();
 };
 
 // Each row: the word given to --port and the settings key written, none for a refusal.
@@ -149,6 +153,45 @@ void TestSimulator::saveThatFailsLeavesTheOldFile()
     } else {
         QCOMPARE(ReadBytes(path), oldBytes);
     }
+}
+
+// Each row: why --port COMn cannot write the settings file, and the reason. The editor's
+// COMn would not reach the line: the simulator says why and ends with status 1 before it
+// announces a line, and the file stays as it was.
+void TestSimulator::settingsThatCannotBeWrittenEndTheSimulator_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("mode 0444, whoever runs it") << "0444"
+                                                << "Permission denied";
+    QTest::newRow("a folder in its place") << "folder"
+                                           << "Is a directory";
+}
+
+void TestSimulator::settingsThatCannotBeWrittenEndTheSimulator()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    TempHome home;
+    const QByteArray before = "[Ports]\nCOM3=/dev/ttyUSB2\n";
+    if (fault == "folder") {
+        QVERIFY(QDir().mkpath(home.SettingsFile()));
+    } else {
+        home.WriteSettings(before);
+        QCOMPARE(::chmod(QFile::encodeName(home.SettingsFile()).constData(), 0444), 0);
+    }
+    QProcess proc;
+    Refused(proc, {"--port", "COM3"});
+    QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(proc.exitCode(), 1);
+    QCOMPARE(proc.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QString::fromLocal8Bit(proc.readAllStandardError()),
+             QStringLiteral("cvdmx-sim: cannot write ") + home.SettingsFile() + QStringLiteral(": ") + reason
+                 + QLatin1Char('\n'));
+    if (fault == "folder")
+        QVERIFY(QFileInfo(home.SettingsFile()).isDir());
+    else
+        QCOMPARE(home.ReadSettings(), before);
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)

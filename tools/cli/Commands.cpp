@@ -184,9 +184,10 @@ const std::vector<Command> &Commands()
          "\"title\" row gives the map's title in the output column. Without a label\n"
          "column and a title row FILE keeps the labels it has.\n"
          "The first bad row is reported with its line and column, and then nothing is\n"
-         "written. FILE is written as the editor saves: it holds the whole new map or,\n"
-         "when writing fails, exactly what it held. Labels are refused over a file\n"
-         "that ends in bytes that are not labels.\n"
+         "written; so is a control character inside a field. FILE is written as the\n"
+         "editor saves: it holds the whole new map or, when writing fails or the program\n"
+         "is killed, exactly what it held. Labels are refused over a file that ends in\n"
+         "bytes that are not labels.\n"
          "\n"
          "  -o, --output FILE  the map file to write\n",
          "Exit status: 0 written, 2 usage error, 3 CSV cannot be read, is longer than\n"
@@ -237,7 +238,8 @@ const std::vector<Command> &Commands()
          "again or elsewhere, where /dev/ttyUSB0 may become /dev/ttyUSB1: ports\n"
          "suggests it where there is one.\n",
          "Exit status: 0 listed or changed, 2 usage error, 3 the settings file cannot\n"
-         "be written.\n",
+         "be read or written (one larger than 1 MiB is neither). A control character\n"
+         "in PATH is a usage error.\n",
          {},
          Operands::kNames,
          kSetOption | kUnsetOption,

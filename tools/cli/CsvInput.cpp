@@ -14,14 +14,15 @@ namespace {
 
 const QString kStandardInput = QStringLiteral("-");
 
-// Up to maxBytes bytes of standard input, or nothing with the reason.
+// Standard input, or nothing with the reason: it cannot be read, or holds more than
+// maxBytes (one byte more is read to tell).
 std::optional<QByteArray> ReadStandardInput(qint64 maxBytes, QString *reason)
 {
     QByteArray bytes;
     char buffer[65536];
-    while (bytes.size() < maxBytes) {
+    while (bytes.size() <= maxBytes) {
         const ssize_t n
-            = ::read(STDIN_FILENO, buffer, size_t(std::min<qint64>(sizeof buffer, maxBytes - bytes.size())));
+            = ::read(STDIN_FILENO, buffer, size_t(std::min<qint64>(sizeof buffer, maxBytes + 1 - bytes.size())));
         if (n == 0)
             break;
         if (n < 0) {
@@ -31,6 +32,10 @@ std::optional<QByteArray> ReadStandardInput(qint64 maxBytes, QString *reason)
             return std::nullopt;
         }
         bytes.append(buffer, n);
+    }
+    if (bytes.size() > maxBytes) {
+        *reason = platform::LargerThan(maxBytes);
+        return std::nullopt;
     }
     return bytes;
 }
@@ -46,20 +51,11 @@ std::optional<QByteArray> ReadCsvInput(const QString &name)
 {
     using modCVDMXMap::kMaxCsvSize;
     QString reason;
-    // One byte more than allowed tells a longer input from one of the largest size.
-    const std::optional<QByteArray> bytes = name == kStandardInput
-        ? ReadStandardInput(kMaxCsvSize + 1, &reason)
-        : platform::ReadRegularFile(name, kMaxCsvSize + 1, &reason);
-    if (!bytes) {
+    std::optional<QByteArray> bytes = name == kStandardInput
+        ? ReadStandardInput(kMaxCsvSize, &reason)
+        : platform::ReadRegularFile(name, kMaxCsvSize, &reason, platform::Longer::Refused);
+    if (!bytes)
         Error(CsvInputName(name) + QStringLiteral(": cannot read it (") + reason + QLatin1Char(')'));
-        return std::nullopt;
-    }
-    if (bytes->size() > kMaxCsvSize) {
-        Error(CsvInputName(name)
-              + QStringLiteral(": longer than %1 bytes (1 MiB), more than any map's rows take; nothing written")
-                    .arg(kMaxCsvSize));
-        return std::nullopt;
-    }
     return bytes;
 }
 

@@ -3,10 +3,12 @@
 #include "Status.h"
 #include "document/modCVDMXMap.h"
 #include "platform/ComPorts.h"
+#include "platform/Profile.h"
 #include "platform/SerialDevices.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 namespace cli {
 
@@ -37,8 +39,21 @@ void SuggestStableName(const ComPort &port, const QString &device, const std::ve
                 .arg(device, stable, port.Name()));
 }
 
-void ListPorts(const QString &settings)
+// The first control character of a device path, which would end the settings line.
+std::optional<int> ControlCharacterAt(const QString &device)
 {
+    for (int i = 0; i < device.size(); ++i) {
+        if (device[i].unicode() < 0x20 || device[i].unicode() == 0x7F)
+            return i;
+    }
+    return std::nullopt;
+}
+
+int ListPorts(const QString &settings)
+{
+    // What the editor would take from a settings file it cannot read: the defaults below.
+    QString reason;
+    const bool readable = platform::ReadProfileFile(settings, &reason).has_value();
     const std::vector<platform::SerialDevice> devices = platform::ListSerialDevices();
     Out(QStringLiteral("Settings file: ") + settings);
     int width = 0;
@@ -58,11 +73,16 @@ void ListPorts(const QString &settings)
         Out(
             QStringLiteral("Serial devices on this machine: none in /dev/serial/by-id, no /dev/ttyUSB* or "
                            "/dev/ttyACM*"));
-        return;
+    } else {
+        Out(QStringLiteral("Serial devices on this machine:"));
+        for (const platform::SerialDevice &d : devices)
+            Out(QStringLiteral("  ") + d.path + (d.target.isEmpty() ? QString() : QStringLiteral(" -> ") + d.target));
     }
-    Out(QStringLiteral("Serial devices on this machine:"));
-    for (const platform::SerialDevice &d : devices)
-        Out(QStringLiteral("  ") + d.path + (d.target.isEmpty() ? QString() : QStringLiteral(" -> ") + d.target));
+    if (readable)
+        return kOk;
+    Error(settings + QStringLiteral(": cannot read the settings file (") + reason
+          + QStringLiteral("); COM1 .. COM8 stand for their defaults"));
+    return kFileError;
 }
 
 int SetPort(const QString &word, const QString &settings)
@@ -72,9 +92,15 @@ int SetPort(const QString &word, const QString &settings)
     const QString device = equals < 0 ? QString() : word.mid(equals + 1);
     if (!port || !device.contains(QLatin1Char('/')))
         return UsageError(QStringLiteral("--set takes COMn=PATH, COM1 .. COM8 and a device path, not ") + word);
+    if (const std::optional<int> at = ControlCharacterAt(device))
+        return UsageError(
+            QStringLiteral("the device path holds control character 0x%1 at position %2")
+                .arg(QString::number(device[*at].unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')))
+                .arg(*at + 1));
     QDir().mkpath(QFileInfo(settings).path());
-    if (!port->SetDevice(device, settings)) {
-        Error(settings + QStringLiteral(": cannot write the settings file"));
+    QString reason;
+    if (!port->SetDevice(device, settings, &reason)) {
+        Error(settings + QStringLiteral(": cannot write the settings file (") + reason + QLatin1Char(')'));
         return kFileError;
     }
     Out(port->Name() + QStringLiteral(" is now ") + device);
@@ -90,8 +116,9 @@ int UnsetPort(const QString &word, const QString &settings)
     const std::optional<ComPort> port = ComPort::FromName(word);
     if (!port)
         return UsageError(QStringLiteral("--unset takes COM1 .. COM8, not ") + word);
-    if (!port->ClearDevice(settings)) {
-        Error(settings + QStringLiteral(": cannot write the settings file"));
+    QString reason;
+    if (!port->ClearDevice(settings, &reason)) {
+        Error(settings + QStringLiteral(": cannot write the settings file (") + reason + QLatin1Char(')'));
         return kFileError;
     }
     Out(port->Name() + QStringLiteral(" is back to ") + port->Device(settings));
@@ -109,8 +136,7 @@ int RunPorts(Job &job)
         return SetPort(job.set, settings);
     if (!job.unset.isEmpty())
         return UnsetPort(job.unset, settings);
-    ListPorts(settings);
-    return kOk;
+    return ListPorts(settings);
 }
 
 } // namespace cli

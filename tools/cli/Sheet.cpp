@@ -61,8 +61,10 @@ int RunSheet(Job &job)
     input.paper = paper;
     const QByteArray pdf = sheet::RenderPdf(input);
     QString reason;
-    if (!platform::RewriteFile(
-            job.output, [&](const QByteArray &) { return pdf; }, &reason)) {
+    const auto replaced = [&](const platform::OldContent &, QString *) {
+        return std::optional<platform::NewContent>({pdf, std::nullopt});
+    };
+    if (!platform::RewriteFile(job.output, 0, replaced, &reason)) {
         Error(job.output + QStringLiteral(": cannot write the sheet (") + reason + QLatin1Char(')'));
         return kFileError;
     }

@@ -24,6 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr int kCannotWrite = 1; // the --save file or the settings file
+
 const char kUsage[]
     = "Usage: cvdmx-sim [options]\n"
       "Stands in for a QRT Corvanta DMX controller on a pseudo-terminal. Prints the path\n"
@@ -31,7 +33,8 @@ const char kUsage[]
       "(\"rx [..]\"). Ends on SIGINT or SIGTERM.\n"
       "\n"
       "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
-      "                     editor's settings file, so that the editor's COMn reaches it\n"
+      "                     editor's settings file, so that the editor's COMn reaches it;\n"
+      "                     ends with status 1 when that file cannot be written\n"
       "  --port DEVICE      serve on this serial device (a path such as /dev/ttyUSB1,\n"
       "                     wired to the editor's port) instead of a pseudo-terminal\n"
       "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
@@ -50,7 +53,10 @@ const char kUsage[]
       "  --lower-checksum   report the checksum in lower-case digits\n"
       "  --drop-at N        close the line, unanswered, when block N arrives; then open\n"
       "                     a new line, print its path and update --port\n"
-      "  --help             show this text\n";
+      "  --help             show this text\n"
+      "\n"
+      "Exit status: 0 ended by a signal or --help, 1 the --save file or the settings\n"
+      "file cannot be written, 2 a bad option or no line to serve on.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -173,17 +179,23 @@ void OpenLine(const Options &o, Line &line)
     line.path = line.pty->Path();
 }
 
-// The settings file is written first: whoever reads the path can rely on it.
-void Announce(const Options &o, const Line &line)
+// The settings file is written first: whoever reads the path can rely on it. False, and
+// nothing announced, when it cannot be written: the editor would not reach this line.
+bool Announce(const Options &o, const Line &line)
 {
     if (o.comPort) {
         const QString settings = modCVDMXMap::SettingsFilePath();
         QDir().mkpath(QFileInfo(settings).path());
-        if (!o.comPort->SetDevice(line.path, settings))
-            std::fprintf(stderr, "cvdmx-sim: cannot write %s\n", settings.toLocal8Bit().constData());
+        QString reason;
+        if (!o.comPort->SetDevice(line.path, settings, &reason)) {
+            std::fprintf(stderr, "cvdmx-sim: cannot write %s: %s\n", settings.toLocal8Bit().constData(),
+                         reason.toLocal8Bit().constData());
+            return false;
+        }
     }
     std::printf("%s\n", QFile::encodeName(line.path).constData());
     std::fflush(stdout);
+    return true;
 }
 
 struct Pending {
@@ -211,10 +223,12 @@ int Serve(const Options &o)
     sim::Controller controller(o.behaviour);
     Line line;
     OpenLine(o, line);
-    Announce(o, line);
+    if (!Announce(o, line))
+        return kCannotWrite;
 
     std::deque<Pending> pending;
-    while (!g_stop) {
+    bool announced = true;
+    while (!g_stop && announced) {
         const Clock::time_point now = Clock::now();
         while (!pending.empty() && pending.front().due <= now) {
             line.Write(pending.front().reply);
@@ -241,7 +255,7 @@ int Serve(const Options &o)
                 line.device.Close();
                 line.pty.reset();
                 OpenLine(o, line);
-                Announce(o, line);
+                announced = Announce(o, line);
                 break;
             }
             if (!a.reply.isEmpty())
@@ -254,10 +268,10 @@ int Serve(const Options &o)
         if (error.kind != modCVDMXMap::MapFileError::None) {
             std::fprintf(stderr, "cvdmx-sim: cannot write %s: %s\n", o.saveFile.toLocal8Bit().constData(),
                          error.reason.toLocal8Bit().constData());
-            return 1;
+            return kCannotWrite;
         }
     }
-    return 0;
+    return announced ? 0 : kCannotWrite;
 }
 
 } // namespace
