@@ -28,6 +28,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -172,8 +173,9 @@ bool TestCliReplay::Load(const QString &path, QString *problem)
         return false;
     }
     ReplayFile file{path, {}};
-    // The streams of earlier records, for references.
+    // The streams of earlier records that have an outcome, for references.
     std::map<QByteArray, std::pair<QByteArray, QByteArray>> streams;
+    QSet<QByteArray> commands;
     QList<QByteArray> lines = f.readAll().split('\n');
     if (lines.last().isEmpty())
         lines.removeLast();
@@ -197,7 +199,7 @@ bool TestCliReplay::Load(const QString &path, QString *problem)
             r.file = QFileInfo(path).fileName();
             r.line = n + 1;
             r.command = line.mid(2);
-            if (streams.count(r.command))
+            if (commands.contains(r.command))
                 return fail(n, QStringLiteral("the same command twice in one file"));
             for (const QByteArray &word : r.command.split(' ')) {
                 const std::optional<QByteArray> w = word == "''" ? QByteArray() : Unescape(word);
@@ -209,7 +211,7 @@ bool TestCliReplay::Load(const QString &path, QString *problem)
             if (r.program != QLatin1String("cvdmxmap-cli") && r.program != QLatin1String("cvdmx-sim"))
                 return fail(n, QStringLiteral("no program of this project: ") + r.program);
             r.lines.append(line);
-            streams[r.command];
+            commands.insert(r.command);
             records_.push_back(r);
             record = &records_.back();
             file.lines.append(int(records_.size() - 1));
@@ -253,7 +255,7 @@ bool TestCliReplay::Load(const QString &path, QString *problem)
         QByteArray &stream = kind == '>' ? record->expected->out : record->expected->err;
         if (modifier == '=') {
             const auto it = streams.find(raw);
-            if (it == streams.end() || raw == record->command)
+            if (it == streams.end())
                 return fail(n, QStringLiteral("a reference to no earlier record"));
             stream += kind == '>' ? it->second.first : it->second.second;
             continue;
