@@ -16,6 +16,8 @@
 //   ! text, !~ text, != ...         the same for standard error
 //   ? 2                             the exit status, which ends the record
 // Control characters in a text are written \xNN. Lines starting with # are comments.
+// A record whose outcome was changed on purpose after it was first recorded follows a
+// comment "# Changed: " that says what was wrong before.
 //
 // CVDMX_REPLAY_RECORD=1 writes the outcome of each record that has none yet (a "$" line
 // with its "<" lines only) into its file, as the programs built now give it; the lines of
@@ -32,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -343,37 +346,43 @@ QByteArray TestCliReplay::Normalized(QByteArray bytes, int index) const
     return bytes;
 }
 
-// Every record, a few runs at a time: each in a home of its own, COM1 .. COM8 on paths
-// that do not exist, the C locale's messages.
+// Every record, a few runs at once: each in a home of its own, COM1 .. COM8 on paths that
+// do not exist, the C locale's messages. A run is started as soon as the oldest still
+// running has ended.
 void TestCliReplay::RunAll()
 {
     QByteArray settings = "[Ports]\n";
     for (int n = 1; n <= 8; ++n)
         settings += QByteArray("COM") + QByteArray::number(n) + "=/nonexistent/cvdmx-replay/ttyS"
             + QByteArray::number(n - 1) + '\n';
-    const size_t batch = size_t(std::max(4, 2 * QThread::idealThreadCount()));
+    const size_t atOnce = size_t(std::max(4, 2 * QThread::idealThreadCount()));
     actual_.resize(records_.size());
-    for (size_t first = 0; first < records_.size(); first += batch) {
-        std::vector<std::unique_ptr<CliProcess>> runs;
-        for (size_t i = first; i < std::min(records_.size(), first + batch); ++i) {
-            const Record &r = records_[i];
-            const QString home = Home(int(i));
-            QVERIFY(QDir().mkpath(home + QStringLiteral("/QRT Corvanta DMX Map")));
-            QVERIFY(WriteBytes(home + QStringLiteral("/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini"), settings));
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("HOME"), home);
-            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-            env.remove(QStringLiteral("LANGUAGE"));
-            const QString program
-                = QFile::decodeName(qgetenv(r.program == QLatin1String("cvdmx-sim") ? "CVDMX_SIM" : "CVDMX_CLI"));
-            runs.push_back(std::make_unique<CliProcess>(Resolved(r.words, int(i)), CliLaunch{program, In(), env, {}}));
-            runs.back()->Send(r.input);
-        }
-        for (size_t i = first; i < first + runs.size(); ++i) {
-            const CliRun run = runs[i - first]->Wait();
-            actual_[i] = {run.finished ? run.status : -1, Normalized(run.out, int(i)), Normalized(run.err, int(i))};
-        }
+    std::deque<std::pair<size_t, std::unique_ptr<CliProcess>>> running;
+    auto finishOldest = [&] {
+        const size_t i = running.front().first;
+        const CliRun run = running.front().second->Wait();
+        actual_[i] = {run.finished ? run.status : -1, Normalized(run.out, int(i)), Normalized(run.err, int(i))};
+        running.pop_front();
+    };
+    for (size_t i = 0; i < records_.size(); ++i) {
+        if (running.size() == atOnce)
+            finishOldest();
+        const Record &r = records_[i];
+        const QString home = Home(int(i));
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/QRT Corvanta DMX Map")));
+        QVERIFY(WriteBytes(home + QStringLiteral("/QRT Corvanta DMX Map/QRT Corvanta DMX Map.ini"), settings));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        env.remove(QStringLiteral("LANGUAGE"));
+        const QString program
+            = QFile::decodeName(qgetenv(r.program == QLatin1String("cvdmx-sim") ? "CVDMX_SIM" : "CVDMX_CLI"));
+        running.emplace_back(
+            i, std::make_unique<CliProcess>(Resolved(r.words, int(i)), CliLaunch{program, In(), env, {}}));
+        running.back().second->Send(r.input);
     }
+    while (!running.empty())
+        finishOldest();
 }
 
 bool TestCliReplay::Save(const ReplayFile &file, QString *problem) const
