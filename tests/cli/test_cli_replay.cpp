@@ -278,14 +278,7 @@ void TestCliReplay::MakeInputs()
 {
     QVERIFY(QDir().mkpath(In()));
     const QDir in(In());
-    MapTable known = EmptyMap(2, 3);
-    known[0] = 0;
-    known[1] = 5;
-    known[3] = 55;
-    known[4] = 56;
-    known[5] = -1;
-    known[6] = 300;
-    known[511] = 7;
+    const MapTable known = FewOutputsMap();
     MapTable other = known;
     other[1] = 6;
     other[2] = 0;
