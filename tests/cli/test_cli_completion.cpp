@@ -52,11 +52,12 @@ private:
     QTemporaryDir folder_;
 };
 
-// A folder with map files in upper, lower and mixed case, other files, a folder with blanks
-// in its name and two device-like nodes.
+// A folder with map files in upper, lower and mixed case, one named like an option, other
+// files, a folder with blanks in its name and two device-like nodes.
 void TestCliCompletion::initTestCase()
 {
-    for (const char *name : {"Stage.CVX", "lower.cvx", "Mixed.CvX", "notes.txt", "Stage.CVX.bak", "ttyUSB7", "ttyACM2"})
+    for (const char *name :
+         {"Stage.CVX", "lower.cvx", "Mixed.CvX", "-x.CVX", "notes.txt", "Stage.CVX.bak", "ttyUSB7", "ttyACM2"})
         QVERIFY(WriteBytes(folder_.filePath(QString::fromLatin1(name)), QByteArray()));
     QVERIFY(QDir(folder_.path()).mkdir(QStringLiteral("QRT Corvanta DMX Map")));
 }
@@ -68,7 +69,7 @@ void TestCliCompletion::completes_data()
     QTest::addColumn<int>("cword");
     QTest::addColumn<QStringList>("answers");
     const QStringList ports{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
-    const QStringList maps{"Mixed.CvX", "QRT Corvanta DMX Map", "Stage.CVX", "lower.cvx"};
+    const QStringList maps{"-x.CVX", "Mixed.CvX", "QRT Corvanta DMX Map", "Stage.CVX", "lower.cvx"};
     QTest::newRow("every command") << QStringList{"cvdmxmap-cli", ""} << 1 << kCommands;
     QTest::newRow("a command") << QStringList{"cvdmxmap-cli", "d"} << 1 << QStringList{"diff", "download"};
     QTest::newRow("a command after help")
@@ -101,6 +102,12 @@ void TestCliCompletion::completes_data()
                                         << QStringList{"--csv", "--help", "--maps", "--port"};
     QTest::newRow("folders after --maps")
         << QStringList{"cvdmxmap-cli", "identify", "--maps", ""} << 3 << QStringList{"QRT Corvanta DMX Map"};
+    QTest::newRow("after --, files named like options")
+        << QStringList{"cvdmxmap-cli", "checksum", "--", "-"} << 3 << QStringList{"-x.CVX"};
+    QTest::newRow("after --, no option and no port")
+        << QStringList{"cvdmxmap-cli", "diff", "--", "--port", ""} << 4 << maps;
+    QTest::newRow("after -- of import, any file")
+        << QStringList{"cvdmxmap-cli", "import", "-o", "Stage.CVX", "--", "n"} << 5 << QStringList{"notes.txt"};
     QTest::newRow("no operand for revision") << QStringList{"cvdmxmap-cli", "revision", ""} << 2 << QStringList();
     QTest::newRow("an unknown command") << QStringList{"cvdmxmap-cli", "frob", ""} << 2 << QStringList();
 }

@@ -22,23 +22,6 @@ const QString kTooShort = QStringLiteral(": Not A Valid Map File. (shorter than 
 const QString kAddressOutside = QStringLiteral(": Not A Valid Map File. (device address outside 0..15)\n");
 const QString kRangeOutside = QStringLiteral(": Not A Valid Map File. (device range outside 0..15)\n");
 
-// Device address 03, range 4; a few outputs, values the editor never makes, the rest none.
-MapTable KnownMap()
-{
-    MapTable map;
-    map.fill(kNoOutput);
-    map[0] = 0;
-    map[1] = 5;
-    map[3] = 55;
-    map[4] = 56;
-    map[5] = -1;
-    map[6] = 300;
-    map[511] = 7;
-    map[kDevAddEntry] = 2;
-    map[kDevRangeEntry] = 3;
-    return map;
-}
-
 QString Lines(const QStringList &lines)
 {
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
@@ -87,7 +70,7 @@ QString TestCliFiles::Put(const QString &name, const MapTable &map)
 
 void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 {
-    const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
+    const QString file = Put(QStringLiteral("known.CVX"), FewOutputsMap());
     QStringList expected{"Device Address: 03", "Device Range: 4 / Switch Setting: 3",
                          "001  D:03.1",        "002  D:04.2",
                          "003  - - -",         "004  D:10.4",
@@ -106,7 +89,7 @@ void TestCliFiles::showPrintsAddressRangeAndEveryChannel()
 
 void TestCliFiles::showCsvPrintsEntryRows()
 {
-    const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
+    const QString file = Put(QStringLiteral("known.CVX"), FewOutputsMap());
     QStringList expected{"channel,entry,output,label",
                          "title,,,",
                          "address,2,Device Address: 03,",
@@ -170,8 +153,8 @@ void TestCliFiles::diffListsWhatDiffers_data()
     QTest::addColumn<MapTable>("b");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
-    QTest::newRow("same") << KnownMap() << 0 << QString();
-    MapTable entries = KnownMap();
+    QTest::newRow("same") << FewOutputsMap() << 0 << QString();
+    MapTable entries = FewOutputsMap();
     entries[1] = 6;
     entries[2] = 0;
     entries[511] = 255;
@@ -179,7 +162,7 @@ void TestCliFiles::diffListsWhatDiffers_data()
                              << Lines({"channel 002: D:04.2 (entry 5) -> D:04.3 (entry 6)",
                                        "channel 003: - - - (entry 255) -> D:03.1 (entry 0)",
                                        "channel 512: D:04.4 (entry 7) -> - - - (entry 255)"});
-    MapTable device = KnownMap();
+    MapTable device = FewOutputsMap();
     device[kDevAddEntry] = 0;
     device[kDevRangeEntry] = 15;
     QTest::newRow("address and range only")
@@ -196,7 +179,7 @@ void TestCliFiles::diffListsWhatDiffers()
     QFETCH(MapTable, b);
     QFETCH(int, status);
     QFETCH(QString, out);
-    const QString fileA = Put(QStringLiteral("a.CVX"), KnownMap());
+    const QString fileA = Put(QStringLiteral("a.CVX"), FewOutputsMap());
     const QString fileB = Put(QStringLiteral("b.CVX"), b);
     const CliRun run = RunCli({"diff", fileA, fileB});
     QVERIFY(run.finished);
@@ -237,8 +220,8 @@ void TestCliFiles::badFilesAreRefused()
     QFETCH(QStringList, args);
     QFETCH(QString, bad);
     QFETCH(QString, reason);
-    Put(QStringLiteral("good.CVX"), KnownMap());
-    const QByteArray full = MapToBytes(KnownMap());
+    Put(QStringLiteral("good.CVX"), FewOutputsMap());
+    const QByteArray full = MapToBytes(FewOutputsMap());
     QVERIFY(WriteBytes(Path(QStringLiteral("short.CVX")), full.left(kMapFileSize - 1)));
     QVERIFY(WriteBytes(Path(QStringLiteral("empty.CVX")), QByteArray()));
     QByteArray address16 = full;
@@ -417,7 +400,7 @@ void TestCliFiles::outputThatCannotBeWrittenFails()
 {
     QFETCH(QString, sink);
     QFETCH(QString, reason);
-    const QString file = Put(QStringLiteral("known.CVX"), KnownMap());
+    const QString file = Put(QStringLiteral("known.CVX"), FewOutputsMap());
     const QByteArray out = QFile::encodeName(Path(QStringLiteral("out.txt")));
     const CliRun run = RunCli({"show", file}, [sink, out] {
         int fd = -1;

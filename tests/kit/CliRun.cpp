@@ -3,10 +3,19 @@
 #include <QFile>
 
 CliProcess::CliProcess(const QStringList &args, const std::function<void()> &childSetup)
+    : CliProcess(args, CliLaunch{QString(), QString(), QProcessEnvironment(), childSetup})
 {
-    if (childSetup)
-        proc_.setChildProcessModifier(childSetup);
-    proc_.start(QFile::decodeName(qgetenv("CVDMX_CLI")), args);
+}
+
+CliProcess::CliProcess(const QStringList &args, const CliLaunch &launch)
+{
+    if (launch.childSetup)
+        proc_.setChildProcessModifier(launch.childSetup);
+    if (!launch.folder.isEmpty())
+        proc_.setWorkingDirectory(launch.folder);
+    if (!launch.environment.isEmpty())
+        proc_.setProcessEnvironment(launch.environment);
+    proc_.start(launch.program.isEmpty() ? QFile::decodeName(qgetenv("CVDMX_CLI")) : launch.program, args);
 }
 
 void CliProcess::Send(const QByteArray &input)

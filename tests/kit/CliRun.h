@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -13,12 +14,21 @@ struct CliRun {
     QByteArray err;
 };
 
+// What a run starts with where it differs from the test itself.
+struct CliLaunch {
+    QString program;                  // empty: the tool
+    QString folder;                   // the working folder; empty: the test's
+    QProcessEnvironment environment;  // empty: the test's
+    std::function<void()> childSetup; // runs in the child before the program starts
+};
+
 // A run of the tool, started; Wait() lets it end. Runs that each wait out the tool's
 // two-second limit take the time of one when they are started together.
 class CliProcess {
 public:
     // childSetup, when given, runs in the child before the tool starts.
     explicit CliProcess(const QStringList &args, const std::function<void()> &childSetup = {});
+    CliProcess(const QStringList &args, const CliLaunch &launch);
     CliProcess(const CliProcess &) = delete;
     CliProcess &operator=(const CliProcess &) = delete;
 

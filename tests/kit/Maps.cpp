@@ -22,6 +22,19 @@ MapTable ResetMap()
     return EmptyMap();
 }
 
+MapTable FewOutputsMap()
+{
+    MapTable map = EmptyMap(2, 3);
+    map[0] = 0;
+    map[1] = 5;
+    map[3] = 55;
+    map[4] = 56;
+    map[5] = -1;
+    map[6] = 300;
+    map[511] = 7;
+    return map;
+}
+
 MapTable DiskMap()
 {
     return MapOf([](int i) { return int16_t(i == 0 ? 5 : 255); }, 2, 6);

@@ -1,6 +1,7 @@
-// cvdmx-sim as a program: the words --port takes, serving on a device, and --save on a
-// disk that refuses the map.
+// cvdmx-sim as a program: the words --port takes, serving on a device, --save on a disk
+// that refuses the map, and the words refused before it serves.
 #include "document/MapFile.h"
+#include "kit/CliRun.h"
 #include "kit/DiskFault.h"
 #include "kit/Files.h"
 #include "kit/SimProcess.h"
@@ -39,6 +40,9 @@ private slots:
     void saveThatFailsLeavesTheOldFile();
     void settingsThatCannotBeWrittenEndTheSimulator_data();
     void settingsThatCannotBeWrittenEndTheSimulator();
+    void valuesAfterAnEqualsSign();
+    void wordsRefusedBeforeServing_data();
+    void wordsRefusedBeforeServing();
 };
 
 // Each row: the word given to --port and the settings key written, none for a refusal.
@@ -192,6 +196,53 @@ void TestSimulator::settingsThatCannotBeWrittenEndTheSimulator()
         QVERIFY(QFileInfo(home.SettingsFile()).isDir());
     else
         QCOMPARE(home.ReadSettings(), before);
+}
+
+// --port=COMn and --revision=TEXT give their values as --port COMn and --revision TEXT do.
+void TestSimulator::valuesAfterAnEqualsSign()
+{
+    TempHome home;
+    SimProcess sim({"--port=COM3", "--revision=GIVEN AFTER ="});
+    QVERIFY(sim.Started());
+    QCOMPARE(home.ReadSettings(), "[Ports]\nCOM3=" + QFile::encodeName(sim.Path()) + '\n');
+    const CliRun revision = RunCli({"revision", "--port", "COM3"});
+    QCOMPARE(revision.status, 0);
+    QCOMPARE(revision.out, QByteArray("GIVEN AFTER =     \n"));
+    QVERIFY(sim.Stop());
+}
+
+// Each row: words the simulator refuses with status 2 before it serves: nothing announced
+// on standard output, nothing written to the settings file. %line is a pseudo-terminal the
+// simulator could serve on.
+void TestSimulator::wordsRefusedBeforeServing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("COM9 after a device path")
+        << QStringList{"--port", "%line", "--port", "COM9"} << "--port takes COM1 .. COM8 or a device path, not COM9";
+    QTest::newRow("COM9 after COM2") << QStringList{"--port", "COM2", "--port=COM9"}
+                                     << "--port takes COM1 .. COM8 or a device path, not COM9";
+    QTest::newRow("an empty file to save into")
+        << QStringList{"--port", "%line", "--save", ""} << "--save needs a value";
+    QTest::newRow("an operand") << QStringList{"--port", "COM2", "received.CVX"}
+                                << "unexpected argument received.CVX (see --help)";
+}
+
+void TestSimulator::wordsRefusedBeforeServing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, err);
+    TempHome home;
+    platform::PseudoTerminal line;
+    QVERIFY(line.Ok());
+    args.replaceInStrings(QStringLiteral("%line"), line.Path());
+    QProcess proc;
+    Refused(proc, args);
+    QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(proc.exitCode(), 2);
+    QCOMPARE(proc.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QString::fromLocal8Bit(proc.readAllStandardError()), QStringLiteral("cvdmx-sim: ") + err + '\n');
+    QVERIFY(!QFile::exists(home.WorkFolder()));
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)

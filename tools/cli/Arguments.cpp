@@ -3,6 +3,9 @@
 #include "Command.h"
 #include "Output.h"
 #include "PortDevice.h"
+#include "cmdline/Refusal.h"
+
+#include <QCommandLineParser>
 
 namespace cli {
 
@@ -15,119 +18,107 @@ void UsageError(const Command &command, const QString &message)
           + QStringLiteral(" --help)"));
 }
 
-// The option words: a flag, or a word that takes the next word (or what follows "=") as
-// its value.
+// An option and where the parser's findings go in a job: whether a flag was given, the
+// last value given, or every value in order.
 struct OptionWord {
     int option;
-    const char *name;
-    const char *shortName;
-    bool Arguments::*flag;
-    QString Arguments::*value;
-    const char *valueName;
+    QCommandLineOption spec;
+    bool Job::*flag;
+    QString Job::*last;
+    QStringList Job::*all;
 };
 
-const OptionWord kOptionWords[] = {
-    {kCsvOption, "--csv", nullptr, &Arguments::csv, nullptr, nullptr},
-    {kByOutputOption, "--by-output", nullptr, &Arguments::byOutput, nullptr, nullptr},
-    {kOutputOption, "--output", "-o", nullptr, &Arguments::output, "FILE"},
-    {kPaperOption, "--paper", nullptr, nullptr, &Arguments::paper, "a4|letter"},
-    {kSetOption, "--set", nullptr, nullptr, &Arguments::set, "COMn=PATH"},
-    {kUnsetOption, "--unset", nullptr, nullptr, &Arguments::unset, "COMn"},
-    {kMapsOption, "--maps", nullptr, nullptr, &Arguments::maps, "FOLDER"},
-    {kPortOption, "--port", nullptr, nullptr, &Arguments::port, "PORT"},
-};
-
-const OptionWord *FindOption(int options, const QString &word, QString *inlineValue)
+QCommandLineOption Valued(const QStringList &names, const QString &valueName)
 {
-    for (const OptionWord &o : kOptionWords) {
-        if (!(options & o.option))
-            continue;
-        const QString name = QLatin1String(o.name);
-        if (word == name || (o.shortName && word == QLatin1String(o.shortName)))
-            return &o;
-        if (o.value && word.startsWith(name + QLatin1Char('='))) {
-            *inlineValue = word.mid(name.size() + 1);
-            return &o;
-        }
+    return QCommandLineOption(names, QString(), valueName);
+}
+
+const std::vector<OptionWord> &OptionWords()
+{
+    static const std::vector<OptionWord> words{
+        {kCsvOption, QCommandLineOption(QStringLiteral("csv")), &Job::csv, nullptr, nullptr},
+        {kByOutputOption, QCommandLineOption(QStringLiteral("by-output")), &Job::byOutput, nullptr, nullptr},
+        {kOutputOption, Valued({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FILE")), nullptr,
+         &Job::output, nullptr},
+        {kPaperOption, Valued({QStringLiteral("paper")}, QStringLiteral("a4|letter")), nullptr, &Job::paper, nullptr},
+        {kSetOption, Valued({QStringLiteral("set")}, QStringLiteral("COMn=PATH")), nullptr, &Job::set, nullptr},
+        {kUnsetOption, Valued({QStringLiteral("unset")}, QStringLiteral("COMn")), nullptr, &Job::unset, nullptr},
+        {kMapsOption, Valued({QStringLiteral("maps")}, QStringLiteral("FOLDER")), nullptr, &Job::mapsFolder, nullptr},
+        {kPortOption, Valued({QStringLiteral("port")}, QStringLiteral("PORT")), nullptr, nullptr, &Job::ports},
+    };
+    return words;
+}
+
+// "-o FILE", "--port PORT": an option as the usage line writes it.
+QString UsageWords(const QCommandLineOption &spec)
+{
+    return cmdline::OptionWord(spec.names().constFirst()) + QLatin1Char(' ') + spec.valueName();
+}
+
+// Why the job that the parser filled is no run of command: the first mistake, or nothing.
+QString Mistake(const Command &command, const QCommandLineParser &parser, const std::vector<const OptionWord *> &taken,
+                const Job &job)
+{
+    for (const OptionWord *o : taken) {
+        if (!o->flag && parser.values(o->spec).contains(QString()))
+            return cmdline::OptionWord(o->spec.names().constLast()) + QStringLiteral(" needs a value");
     }
-    return nullptr;
+    const QStringList &operands = job.files;
+    const QStringList &names = command.operands;
+    if (operands.size() < names.size())
+        return names[operands.size()] + QStringLiteral(" missing");
+    if (operands.size() > names.size())
+        return QStringLiteral("unexpected argument ") + operands[names.size()];
+    for (const OptionWord *o : taken) {
+        if ((command.required & o->option) && !parser.isSet(o->spec))
+            return UsageWords(o->spec) + QStringLiteral(" missing");
+    }
+    if (command.needsPort && job.ports.isEmpty())
+        return QStringLiteral("--port PORT missing");
+    for (const QString &port : job.ports) {
+        if (!PortDevice(port))
+            return QStringLiteral("PORT must be COM1 .. COM8 or a device path, not ") + port;
+    }
+    return QString();
 }
 
 } // namespace
 
-std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words)
+Request ParseArguments(const Command &command, const QStringList &words, Job *job)
 {
-    Arguments a;
-    if (words.contains(QLatin1String("--help")) || words.contains(QLatin1String("-h"))) {
-        a.help = true;
-        return a;
-    }
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    QList<QCommandLineOption> specs{help};
+    std::vector<const OptionWord *> taken;
     const int options = command.options | (command.needsPort ? kPortOption : 0);
-    bool optionsEnded = false;
-    for (int i = 0; i < words.size(); ++i) {
-        const QString &word = words[i];
-        if (optionsEnded || !word.startsWith(QLatin1Char('-')) || word == QLatin1String("-")) {
-            a.operands.append(word);
-            continue;
-        }
-        if (word == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        QString value;
-        const OptionWord *o = FindOption(options, word, &value);
-        if (!o) {
-            UsageError(command, QStringLiteral("unknown option ") + word);
-            return std::nullopt;
-        }
-        a.given |= o->option;
-        if (o->flag) {
-            a.*(o->flag) = true;
-            continue;
-        }
-        if (!word.contains(QLatin1Char('=')))
-            value = i + 1 < words.size() ? words[++i] : QString();
-        if (value.isEmpty()) {
-            UsageError(command, QLatin1String(o->name) + QStringLiteral(" needs a value"));
-            return std::nullopt;
-        }
-        a.*(o->value) = value;
-        if (o->option == kPortOption)
-            a.ports.append(value);
-    }
-    return a;
-}
-
-bool CheckArguments(const Command &command, const Arguments &a)
-{
-    const QStringList &names = command.operands;
-    if (a.operands.size() < names.size()) {
-        UsageError(command, names[a.operands.size()] + QStringLiteral(" missing"));
-        return false;
-    }
-    if (a.operands.size() > names.size()) {
-        UsageError(command, QStringLiteral("unexpected argument ") + a.operands[names.size()]);
-        return false;
-    }
-    for (const OptionWord &o : kOptionWords) {
-        if ((command.required & o.option) && !(a.given & o.option)) {
-            UsageError(command,
-                       QLatin1String(o.shortName ? o.shortName : o.name) + QLatin1Char(' ') + QLatin1String(o.valueName)
-                           + QStringLiteral(" missing"));
-            return false;
+    for (const OptionWord &o : OptionWords()) {
+        if (options & o.option) {
+            taken.push_back(&o);
+            specs.append(o.spec);
         }
     }
-    if (command.needsPort && a.port.isEmpty()) {
-        UsageError(command, QStringLiteral("--port PORT missing"));
-        return false;
+    parser.addOptions(specs);
+    const bool parsed = parser.parse(QStringList{QLatin1String(command.name)} + words);
+    if (parser.isSet(help))
+        return Request::kHelp;
+    if (!parsed) {
+        UsageError(command, cmdline::ParseRefusal(parser, specs, words));
+        return Request::kUsage;
     }
-    for (const QString &port : a.ports) {
-        if (!PortDevice(port)) {
-            UsageError(command, QStringLiteral("PORT must be COM1 .. COM8 or a device path, not ") + port);
-            return false;
-        }
+    job->files = parser.positionalArguments();
+    for (const OptionWord *o : taken) {
+        if (o->flag)
+            job->*o->flag = parser.isSet(o->spec);
+        else if (o->last)
+            job->*o->last = parser.value(o->spec);
+        else
+            job->*o->all = parser.values(o->spec);
     }
-    return true;
+    const QString mistake = Mistake(command, parser, taken, *job);
+    if (mistake.isEmpty())
+        return Request::kRun;
+    UsageError(command, mistake);
+    return Request::kUsage;
 }
 
 } // namespace cli

@@ -1,33 +1,22 @@
 #pragma once
-#include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace cli {
 
 struct Command;
+struct Job;
 
-// The words that follow a command's name.
-struct Arguments {
-    QStringList operands;
-    QString port;      // the last --port; empty: none
-    QStringList ports; // every --port, in order
-    bool csv = false;
-    bool byOutput = false;
-    QString output;
-    QString paper;
-    QString set;
-    QString unset;
-    QString maps;
-    int given = 0; // the Option flags of the options given
-    bool help = false;
+// What the words after a command's name ask for.
+enum class Request {
+    kRun,   // the job is filled: the operands, the options, each port checked
+    kHelp,  // --help or -h among the options
+    kUsage, // a mistake, reported
 };
 
-// Parses words against the options of command. A mistake is reported (usage class) and
-// gives nothing; --help anywhere wins over every other word.
-std::optional<Arguments> ParseArguments(const Command &command, const QStringList &words);
-// Checks the operand count, the options that must be given and, when the command needs
-// one, the port; reports a mistake.
-bool CheckArguments(const Command &command, const Arguments &a);
+// Parses words against the options of command into job (its operands and options),
+// then checks the operand count, the options that must be given and, when the command
+// takes ports, each port. --help wins over every mistake; after "--" every word is an
+// operand, and the value of an option is never taken for an option itself.
+Request ParseArguments(const Command &command, const QStringList &words, Job *job);
 
 } // namespace cli

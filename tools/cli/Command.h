@@ -29,21 +29,22 @@ enum class Operands {
     kNames,      // leaves them to the command
 };
 
-// What a command receives once its words are checked, its map files read and, when it
+// What a command receives: the operands and options its words give (the last value of
+// an option given more than once, but every --port), its map files read and, when it
 // needs one, its controller opened.
 struct Job {
     QStringList files;                          // the operands as given
     std::vector<dmxlink::MapTable> maps;        // the tables of map file operands, in the same order
     std::vector<modCVDMXMap::LabelsTail> tails; // what follows each of those tables
-    bool csv = false;
-    bool byOutput = false;
-    QString output;                   // -o
-    QString paper;                    // --paper, as given
-    QString set;                      // --set
-    QString unset;                    // --unset
-    QStringList ports;                // every --port, in order
-    QString mapsFolder;               // --maps
-    Controller *controller = nullptr; // open when the command needs a port
+    bool csv = false;                           // --csv
+    bool byOutput = false;                      // --by-output
+    QString output;                             // -o, --output
+    QString paper;                              // --paper, as given
+    QString set;                                // --set
+    QString unset;                              // --unset
+    QStringList ports;                          // every --port, in order
+    QString mapsFolder;                         // --maps
+    Controller *controller = nullptr;           // open when the command needs a port
 };
 
 // One row of the table of commands.

@@ -11,26 +11,16 @@ namespace cli {
 
 int Execute(const Command &command, const QStringList &words)
 {
-    const std::optional<Arguments> a = ParseArguments(command, words);
-    if (!a)
-        return kUsage;
-    if (a->help) {
+    Job job;
+    switch (ParseArguments(command, words, &job)) {
+    case Request::kHelp:
         PrintHelp(command);
         return kOk;
-    }
-    if (!CheckArguments(command, *a))
+    case Request::kUsage:
         return kUsage;
-
-    Job job;
-    job.files = a->operands;
-    job.csv = a->csv;
-    job.byOutput = a->byOutput;
-    job.output = a->output;
-    job.paper = a->paper;
-    job.set = a->set;
-    job.unset = a->unset;
-    job.ports = a->ports;
-    job.mapsFolder = a->maps;
+    case Request::kRun:
+        break;
+    }
     for (const QString &file : job.files) {
         if (command.reads == Operands::kNames)
             break;
@@ -43,9 +33,9 @@ int Execute(const Command &command, const QStringList &words)
     }
     if (!command.needsPort)
         return command.run(job);
-    // The files are read before the port is touched.
+    // The files are read before the port is touched; the last --port given is the one.
     Controller controller;
-    if (!controller.Open(a->port))
+    if (!controller.Open(job.ports.constLast()))
         return kPortError;
     job.controller = &controller;
     return command.run(job);

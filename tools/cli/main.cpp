@@ -15,21 +15,28 @@ int Usage(const QString &message)
     return cli::kUsage;
 }
 
+// Whether word, where a command would stand, asks for the tool's own help.
+bool AsksForHelp(const QString &word)
+{
+    return word == QLatin1String("--help") || word == QLatin1String("-h") || word == QLatin1String("help");
+}
+
 int Run(QStringList args)
 {
     if (args.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString name = args.takeFirst();
-    const bool help = name == QLatin1String("help");
-    if (name == QLatin1String("--help") || name == QLatin1String("-h") || (help && args.isEmpty())) {
+    // "help COMMAND" describes a command; "help", "--help" and "help --help" the tool.
+    const bool aboutCommand = name == QLatin1String("help") && !args.isEmpty() && !AsksForHelp(args[0]);
+    if (AsksForHelp(name) && !aboutCommand) {
         cli::PrintMainHelp();
         return cli::kOk;
     }
-    const QString commandName = help ? args[0] : name;
+    const QString commandName = aboutCommand ? args[0] : name;
     const cli::Command *command = cli::FindCommand(commandName);
     if (!command)
         return Usage(QStringLiteral("unknown command ") + commandName);
-    if (help) {
+    if (aboutCommand) {
         cli::PrintHelp(*command);
         return cli::kOk;
     }

@@ -3,6 +3,7 @@
 #include "platform/ComPorts.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
+#include "sim/Options.h"
 #include "sim/SimController.h"
 
 #include <QByteArray>
@@ -23,40 +24,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using sim::Options;
 
 constexpr int kCannotWrite = 1; // the --save file or the settings file
-
-const char kUsage[]
-    = "Usage: cvdmx-sim [options]\n"
-      "Stands in for a QRT Corvanta DMX controller on a pseudo-terminal. Prints the path\n"
-      "of the line on the first line of its output, then one line per command received\n"
-      "(\"rx [..]\"). Ends on SIGINT or SIGTERM.\n"
-      "\n"
-      "  --port COMn        write the line's path into section [Ports], key COMn, of the\n"
-      "                     editor's settings file, so that the editor's COMn reaches it;\n"
-      "                     ends with status 1 when that file cannot be written\n"
-      "  --port DEVICE      serve on this serial device (a path such as /dev/ttyUSB1,\n"
-      "                     wired to the editor's port) instead of a pseudo-terminal\n"
-      "  --save FILE        on exit, write the map held as a 1028-byte map file (entries\n"
-      "                     0..511 as received, 255 where nothing was received;\n"
-      "                     device address and range 0)\n"
-      "  --revision TEXT    the 18 characters answered to [04]\n"
-      "\n"
-      "Misbehaving. WHAT is 01 (every block), 01:N (block N, 0..7), 03 or 04;\n"
-      "each of these may be given more than once:\n"
-      "  --silent WHAT      never answer WHAT\n"
-      "  --short WHAT       answer WHAT one character short\n"
-      "  --extra WHAT       add --extra-text (default \"#\") after the answer to WHAT\n"
-      "  --junk WHAT        send --junk-text (default \"~~\") before the answer to WHAT\n"
-      "  --late WHAT        answer WHAT after --delay MS (default 1500)\n"
-      "  --bad-checksum     report a wrong checksum to [03]\n"
-      "  --lower-checksum   report the checksum in lower-case digits\n"
-      "  --drop-at N        close the line, unanswered, when block N arrives; then open\n"
-      "                     a new line, print its path and update --port\n"
-      "  --help             show this text\n"
-      "\n"
-      "Exit status: 0 ended by a signal or --help, 1 the --save file or the settings\n"
-      "file cannot be written, 2 a bad option or no line to serve on.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -65,86 +35,10 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-struct Options {
-    sim::Behaviour behaviour;
-    std::optional<platform::ComPort> comPort; // the port to point at the pseudo-terminal
-    QString device;                           // a serial device to serve on instead
-    QString saveFile;
-};
-
 [[noreturn]] void Fail(const QString &message)
 {
     std::fprintf(stderr, "cvdmx-sim: %s\n", message.toLocal8Bit().constData());
     std::exit(2);
-}
-
-Options ParseOptions(const QStringList &args)
-{
-    Options o;
-    auto value = [&](int &i) {
-        if (i + 1 >= args.size())
-            Fail(args[i] + QStringLiteral(" needs a value"));
-        return args[++i];
-    };
-    auto target = [&](int &i, QList<sim::Target> &list) {
-        sim::Target t;
-        const QString text = value(i);
-        if (!sim::ParseTarget(text, &t))
-            Fail(QStringLiteral("not a command: ") + text);
-        list.append(t);
-    };
-    auto number = [&](int &i) {
-        bool ok = false;
-        const int n = value(i).toInt(&ok);
-        if (!ok || n < 0)
-            Fail(args[i - 1] + QStringLiteral(" needs a number"));
-        return n;
-    };
-    sim::Behaviour &b = o.behaviour;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == QLatin1String("--help")) {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (a == QLatin1String("--port")) {
-            const QString port = value(i);
-            if (port.contains(QLatin1Char('/')))
-                o.device = port;
-            else
-                o.comPort = platform::ComPort::FromName(port);
-            if (o.device.isEmpty() && !o.comPort)
-                Fail(QStringLiteral("--port takes COM1 .. COM8 or a device path, not ") + port);
-        } else if (a == QLatin1String("--save")) {
-            o.saveFile = value(i);
-        } else if (a == QLatin1String("--revision")) {
-            b.revision = value(i).toLatin1();
-        } else if (a == QLatin1String("--silent")) {
-            target(i, b.silent);
-        } else if (a == QLatin1String("--short")) {
-            target(i, b.shortReply);
-        } else if (a == QLatin1String("--extra")) {
-            target(i, b.extra);
-        } else if (a == QLatin1String("--extra-text")) {
-            b.extraText = value(i).toLatin1();
-        } else if (a == QLatin1String("--junk")) {
-            target(i, b.junk);
-        } else if (a == QLatin1String("--junk-text")) {
-            b.junkText = value(i).toLatin1();
-        } else if (a == QLatin1String("--late")) {
-            target(i, b.late);
-        } else if (a == QLatin1String("--delay")) {
-            b.lateMs = number(i);
-        } else if (a == QLatin1String("--bad-checksum")) {
-            b.wrongChecksum = true;
-        } else if (a == QLatin1String("--lower-checksum")) {
-            b.lowerChecksum = true;
-        } else if (a == QLatin1String("--drop-at")) {
-            b.dropAtBlock = number(i);
-        } else {
-            Fail(QStringLiteral("unknown option ") + a + QStringLiteral(" (see --help)"));
-        }
-    }
-    return o;
 }
 
 // The controller's end of the line: a pseudo-terminal, or a serial device.
@@ -281,5 +175,13 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-    return Serve(ParseOptions(args));
+    Options options;
+    QString mistake;
+    if (!sim::ParseOptions(args, &options, &mistake))
+        Fail(mistake);
+    if (options.help) {
+        std::fputs(sim::UsageText(), stdout);
+        return 0;
+    }
+    return Serve(options);
 }
