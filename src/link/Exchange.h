@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Clock.h"
 #include "platform/Line.h"
 
 #include <QString>
