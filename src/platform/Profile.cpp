@@ -154,11 +154,16 @@ long long ProfileInt(const QByteArray &value)
     bool negative = false;
     if (i < value.size() && (value[i] == '+' || value[i] == '-'))
         negative = value[i++] == '-';
-    long long n = 0;
-    const long long limit = std::numeric_limits<long long>::max() / 10 - 1;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
-        n = n > limit ? limit * 10 : n * 10 + (value[i] - '0');
-    return negative ? -n : n;
+    // The magnitude is counted towards the limit on the value's side: the smallest value
+    // has no positive counterpart.
+    const unsigned long long limit = negative ? 0ULL - (unsigned long long)std::numeric_limits<long long>::min()
+                                              : (unsigned long long)std::numeric_limits<long long>::max();
+    unsigned long long n = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        const unsigned digit = unsigned(value[i] - '0');
+        n = n > (limit - digit) / 10 ? limit : n * 10 + digit;
+    }
+    return negative ? (long long)(0ULL - n) : (long long)n;
 }
 
 std::optional<QByteArray> ReadProfileFile(const QString &path, QString *reason)
