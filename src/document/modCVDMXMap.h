@@ -1,5 +1,6 @@
 #pragma once
 #include "document/MapLabels.h"
+#include "document/Outputs.h"
 
 #include <QString>
 #include <array>

@@ -77,7 +77,7 @@ sheet::Sheet Busy(sheet::Paper paper)
     sheet::Sheet input = SheetOf(map, paper);
     input.fileName = QStringLiteral("Touring_rig_").repeated(12) + QStringLiteral("final.CVX");
     input.title = QStringLiteral("A title longer than a map file keeps, ").repeated(5);
-    for (int entry = 0; entry < sheet::kOutputs; ++entry)
+    for (int entry = 0; entry < modCVDMXMap::kOutputs; ++entry)
         input.labels[size_t(entry)]
             = QString::asprintf("Output %02d: a label of sixty-four characters, wrapped in the list", entry);
     return input;
