@@ -1,6 +1,7 @@
 #include "comm/frmCVDMXMapComm.h"
 
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "link/Download.h"
 #include "platform/ComPorts.h"
 #include "toolkit/CallTrace.h"

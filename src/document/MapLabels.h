@@ -62,6 +62,9 @@ struct LabelsTail {
     MapLabels labels; // for Labels
     QString problem;  // for Damaged and Foreign: why these bytes are no labels
     qint64 size = 0;  // the bytes seen
+
+    // The labels that go with the map: none unless the tail is a sound labels block.
+    MapLabels LabelsOrNone() const { return kind == Labels ? labels : MapLabels(); }
 };
 
 // Reads the bytes after a map: tail holds them all, or, when tailSize (the count of bytes
