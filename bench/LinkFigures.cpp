@@ -4,6 +4,7 @@
 
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
@@ -70,7 +71,7 @@ void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
     for (int i = 0; i < kChannels; ++i)
         iDmxMap[i] = int16_t(i % 64);
     iComPort = 0;
-    frmCVDMXMapComm comm;
+    frmCVDMXMapComm comm(CommWindowDocument());
     comm.Form_Load();
 
     Figure wall = AbsoluteFigure(QStringLiteral("Download wall time (simulator answers at once)"), QStringLiteral("ms"),

@@ -46,4 +46,13 @@ void CheckComPort()
     }
 }
 
+CommDocument CommWindowDocument()
+{
+    return {[]() -> const MapTable & { return iDmxMap; }, [] { return iComPort; },
+            [](int16_t port) {
+                iComPort = port;
+                SaveSettings();
+            }};
+}
+
 } // namespace modCVDMXMap

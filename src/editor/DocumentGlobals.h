@@ -1,11 +1,12 @@
 #pragma once
+#include "comm/CommDocument.h"
 #include "document/MapFile.h"
 
 #include <QString>
 
 // The windows' side of the document module: what binds the module globals to the map
-// file and the settings file. The document code takes and returns values; only these read
-// and assign the globals.
+// file, the settings file and the communications window. The document and link code takes
+// and returns values; only these read and assign the globals.
 namespace modCVDMXMap {
 
 // Reads the map file n. Read: sMapFile becomes n, iDmxMap and tMapLabels take the file's
@@ -22,5 +23,9 @@ void LoadSettings();
 void SaveSettings();
 // Start-up's check of the port loaded: one outside COM1..COM8 becomes COM1, saved at once.
 void CheckComPort();
+
+// The communications window's document: iDmxMap as it stands at each download, and
+// iComPort, which each port chosen replaces and SaveSettings stores.
+CommDocument CommWindowDocument();
 
 } // namespace modCVDMXMap

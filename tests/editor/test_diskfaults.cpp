@@ -495,7 +495,7 @@ void TestDiskFaults::startupWithoutAWorkingFolder()
     int portOfTheLine = 0;
     InCommWindow(w, [&](frmCVDMXMapComm &comm) {
         comm.cboComPort->SetListIndex(3);
-        portOfTheLine = comm.comDev.CommPort().Number();
+        portOfTheLine = comm.comDev().CommPort().Number();
     });
     QCOMPARE(int(iComPort), 3);
     QCOMPARE(portOfTheLine, 4);
