@@ -223,12 +223,7 @@ void TestDiskFaults::refusedCommandLosesNothing()
 
     ChooseFile dialog(target, setup == "vanishes");
     f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
-    if (command == "open")
-        f.w->mnuFileOpen->trigger();
-    else if (command == "saveas")
-        f.w->mnuFileSaveAs->trigger();
-    else
-        f.w->mnuFileSave->trigger();
+    f.FileCommand(command);
     noOverride.reset();
     mode.reset();
     mode0444.reset();

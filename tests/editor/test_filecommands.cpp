@@ -134,14 +134,7 @@ void TestFileCommands::stateTable()
     if (!dialog.isEmpty())
         dialogs.Answer({dialog == "cancel" ? QString() : dir + dialog});
 
-    if (command == "new")
-        f.w->mnuFileNew->trigger();
-    else if (command == "open")
-        f.w->mnuFileOpen->trigger();
-    else if (command == "save")
-        f.w->mnuFileSave->trigger();
-    else
-        f.w->mnuFileSaveAs->trigger();
+    f.FileCommand(command);
 
     QCOMPARE(f.boxes.Shown(), prompt.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{kDiscardBox});
     QCOMPARE(f.boxes.Unexpected(), 0);
@@ -615,12 +608,7 @@ void TestFileCommands::boxesSeeTheDocumentAsItWas()
                 + f.w->windowTitle() + (same ? QString() : QStringLiteral(" (another map)"));
         return int(buttons == toolkit::vbYesNo + toolkit::vbQuestion ? toolkit::vbYes : toolkit::vbOK);
     });
-    if (command == "open")
-        f.w->mnuFileOpen->trigger();
-    else if (command == "saveas")
-        f.w->mnuFileSaveAs->trigger();
-    else
-        f.w->mnuFileSave->trigger();
+    f.FileCommand(command);
     toolkit::SetMsgBoxResponder({});
 
     QList<ShownBox> expected{FileErrorBox(error)};
