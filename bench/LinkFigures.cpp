@@ -69,7 +69,7 @@ void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
     editor.ShowAndActivate();
     QCoreApplication::processEvents();
     for (int i = 0; i < kChannels; ++i)
-        iDmxMap[i] = int16_t(i % 64);
+        iDmxMap[i] = int16_t(i % kOutputs);
     iComPort = 0;
     frmCVDMXMapComm comm(CommWindowDocument());
     comm.Form_Load();

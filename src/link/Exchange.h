@@ -20,9 +20,9 @@ struct ExchangeResult {
 class Exchange {
 public:
     static constexpr int32_t kLimitMs = 2000;
-    // The receive buffer is read this many times before each send, as the controller's
-    // exchange always did: each read also takes what came in since the one before, so stale
-    // characters still trickling in are gone too.
+    // Reads of the receive buffer before each send, their text thrown away. Each read takes
+    // only what has arrived by then, so the reads after the first also take stale characters
+    // still arriving (the tail of a late reply); four is the count the program has always used.
     static constexpr int kDrains = 4;
 
     // The exchange measures its limit on clock, restarted after each send.

@@ -107,7 +107,7 @@ void TestMapCsv::roundTrip_data()
     QTest::newRow("kept out-of-range entries at address 10") << odd << MapLabels();
     MapTable full = EmptyMap(0, 7);
     for (int c = 0; c < kChannels; ++c)
-        full[c] = int16_t(c % 64);
+        full[c] = int16_t(c % kOutputs);
     MapLabels every;
     for (int e = 0; e < kOutputs; ++e)
         every.outputs[size_t(e)] = QStringLiteral("Out, %1 \"x\"").arg(e);

@@ -27,7 +27,7 @@ MapTable KnownMap()
 {
     MapTable map{};
     for (int i = 0; i < kChannels; ++i)
-        map[i] = int16_t(i % 64);
+        map[i] = int16_t(i % kOutputs);
     map[0] = 255;
     map[1] = -1;
     map[2] = 300;

@@ -36,7 +36,7 @@ constexpr uid_t kOtherUser = 1001;
 
 MapTable SavedMap()
 {
-    return MapOf([](int i) { return int16_t(i % 64); }, 4, 9);
+    return MapOf([](int i) { return int16_t(i % kOutputs); }, 4, 9);
 }
 
 // The child that saves as the editor's File/Save does: WriteMapFile of iDmxMap.

@@ -71,7 +71,7 @@ sheet::Sheet Busy(sheet::Paper paper)
 {
     MapTable map;
     for (int c = 0; c < kChannels; ++c)
-        map[c] = int16_t(c * 7 % 64);
+        map[c] = int16_t(c * 7 % kOutputs);
     map[kDevAddEntry] = 0;
     map[kDevRangeEntry] = 15;
     sheet::Sheet input = SheetOf(map, paper);
