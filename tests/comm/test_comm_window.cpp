@@ -349,7 +349,7 @@ void TestCommWindow::downloadSendsTheMapItIsGiven()
 {
     HeldDocument held;
     held.port = 5;
-    held.map = MapOf([](int i) { return int16_t((i * 5) % 64); }, 9, 12);
+    held.map = MapOf([](int i) { return int16_t((i * 5) % modCVDMXMap::kOutputs); }, 9, 12);
     MapTable sent = held.map;
     sent[511] = 42;
     const MapTable moduleMap = iDmxMap;
