@@ -3,7 +3,7 @@
 // map file figures.
 #include "Figures.h"
 
-#include "document/MapFile.h"
+#include "editor/DocumentGlobals.h"
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
@@ -150,10 +150,10 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     QTemporaryDir dir;
     Figure write = Make(QStringLiteral("Write a map file"), 4, QStringLiteral("<= 4 ms"));
     Figure read = Make(QStringLiteral("Read a map file"), 4, QStringLiteral("<= 4 ms"));
-    sMapFile = dir.filePath(QStringLiteral("bench.CVX"));
+    const QString path = dir.filePath(QStringLiteral("bench.CVX"));
     for (int r = 0; r < reps; ++r) {
-        write.samples.push_back(TimeMs([] { WriteMapFile(); }));
-        read.samples.push_back(TimeMs([] { ReadMapFile(); }));
+        write.samples.push_back(TimeMs([&] { WriteMapFile(path); }));
+        read.samples.push_back(TimeMs([&] { ReadMapFile(path); }));
     }
     figures.push_back(write);
     figures.push_back(read);

@@ -4,6 +4,7 @@
 
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
@@ -68,9 +69,9 @@ void MeasureDownload(const BenchOptions &options, std::vector<Figure> &figures)
     editor.ShowAndActivate();
     QCoreApplication::processEvents();
     for (int i = 0; i < kChannels; ++i)
-        iDmxMap[i] = int16_t(i % 64);
+        iDmxMap[i] = int16_t(i % kOutputs);
     iComPort = 0;
-    frmCVDMXMapComm comm;
+    frmCVDMXMapComm comm(CommWindowDocument());
     comm.Form_Load();
 
     Figure wall = AbsoluteFigure(QStringLiteral("Download wall time (simulator answers at once)"), QStringLiteral("ms"),

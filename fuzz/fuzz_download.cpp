@@ -8,6 +8,7 @@
 #include "Check.h"
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/PtyController.h"
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         return int(toolkit::vbOK);
     });
     modCVDMXMap::iComPort = 0;
-    gWindow = new frmCVDMXMapComm;
+    gWindow = new frmCVDMXMapComm(modCVDMXMap::CommWindowDocument());
     gWindow->Form_Load();
     gWindow->show();
     return 0;

@@ -3,7 +3,7 @@
 // labels read when a sound block follows, then saved over with one entry changed, under a
 // file-size limit the input may choose.
 #include "Check.h"
-#include "document/MapFile.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/TempHome.h"
 
 #include <QFile>
@@ -68,19 +68,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     iDmxMap = Sentinel();
     bMapChanged = true;
-    sMapFile = gPath;
+    sMapFile = kNoFile;
 
-    const MapFileError error = ReadMapFile();
+    const MapFileError error = ReadMapFile(gPath);
     const std::optional<MapTable> expected = Decode(data, size);
-    Require(sMapFile == gPath, "reading changed the file name");
     if (!expected) {
         Require(error.kind == MapFileError::NotValid, "a bad map file was not refused as not valid");
+        Require(sMapFile == kNoFile, "a refused file changed the file name");
         Require(iDmxMap == Sentinel(), "a refused file changed the map");
         Require(bMapChanged, "a refused file cleared the changed flag");
         Require(!MapFromBytes(bytes), "MapFromBytes accepts what the reader refuses");
         return 0;
     }
     Require(error.kind == MapFileError::None, "a valid map file was refused");
+    Require(sMapFile == gPath, "reading did not take the file name");
     Require(iDmxMap == *expected, "the map read differs from the file's entries");
     Require(!bMapChanged, "reading left the changed flag set");
     Require(MapToBytes(iDmxMap) == bytes.left(kMapFileSize), "the map's bytes differ from the file's");
@@ -105,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(getrlimit(RLIMIT_FSIZE, &old) == 0, "cannot read the file-size limit");
     const rlimit limited{limit, old.rlim_max};
     Require(setrlimit(RLIMIT_FSIZE, &limited) == 0, "cannot set the file-size limit");
-    const MapFileError written = WriteMapFile();
+    const MapFileError written = WriteMapFile(gPath);
     Require(setrlimit(RLIMIT_FSIZE, &old) == 0, "cannot restore the file-size limit");
     Require(iDmxMap == edited, "saving changed the map");
     const QByteArray now = ReadFile(gPath);

@@ -4,6 +4,7 @@
 // file as it is.
 #include "Check.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/TempHome.h"
 
 #include <QDir>

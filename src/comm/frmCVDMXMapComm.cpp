@@ -2,6 +2,7 @@
 
 #include "document/modCVDMXMap.h"
 #include "link/Download.h"
+#include "link/Exchange.h"
 #include "platform/ComPorts.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/MsgBox.h"
@@ -24,16 +25,17 @@ const QString kChecksumFaultText
 
 } // namespace
 
-frmCVDMXMapComm::frmCVDMXMapComm(QWidget *parent, platform::Port *port, platform::Clock *clock)
+frmCVDMXMapComm::frmCVDMXMapComm(CommDocument document, QWidget *parent, platform::Port *port, platform::Clock *clock)
     : toolkit::Dialog(parent),
       cmdClose(new QPushButton(QStringLiteral("Close"), this)),
       cmdDownload(new QPushButton(QStringLiteral("Download"), this)),
       cboComPort(new toolkit::ComboList(this)),
       pbDL(new QProgressBar(this)),
       cmdFirmRev(new QPushButton(QStringLiteral("Firmware Revision"), this)),
-      ownPort_(port ? nullptr : std::make_unique<platform::SerialPort>()),
-      comDev(port ? *port : *ownPort_),
-      exchange_(comDev, clock ? *clock : ownClock_)
+      document_(std::move(document)),
+      givenPort_(port),
+      givenClock_(clock),
+      ownPort_(port ? nullptr : std::make_unique<platform::SerialPort>())
 {
     setWindowTitle(QStringLiteral("Communications"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -94,8 +96,8 @@ void frmCVDMXMapComm::Form_Load()
     cboComPort->Clear();
     for (int i = 0; i < platform::ComPort::kCount; ++i)
         cboComPort->AddItem(platform::ComPort::FromIndex(i).Name());
-    cboComPort->SetListIndex(modCVDMXMap::iComPort);
-    comDev.SetCommPort(platform::ComPort::FromIndex(cboComPort->ListIndex()));
+    cboComPort->SetListIndex(document_.comPort());
+    comDev().SetCommPort(platform::ComPort::FromIndex(cboComPort->ListIndex()));
     SetBarVisible(false);
     EnableControls(true);
     cmdClose->setFocus();
@@ -104,9 +106,9 @@ void frmCVDMXMapComm::Form_Load()
 void frmCVDMXMapComm::cboComPort_Click()
 {
     CVDMX_TRACE("frmCVDMXMapComm.cboComPort_Click");
-    modCVDMXMap::iComPort = int16_t(cboComPort->ListIndex());
-    comDev.SetCommPort(platform::ComPort::FromIndex(modCVDMXMap::iComPort));
-    modCVDMXMap::SaveSettings();
+    const int16_t port = int16_t(cboComPort->ListIndex());
+    comDev().SetCommPort(platform::ComPort::FromIndex(port));
+    document_.rememberComPort(port);
 }
 
 void frmCVDMXMapComm::cmdDownload_Click()
@@ -117,8 +119,12 @@ void frmCVDMXMapComm::cmdDownload_Click()
     EnableControls(false);
     SetBarValue(0);
     SetBarVisible(true);
+    const auto exchange = [this](const QString &sCmd, int16_t iRet) {
+        LSComPrg(sCmd, iRet);
+        return dmxlink::ExchangeResult{bCommFault, sReply};
+    };
     const dmxlink::DownloadResult result
-        = dmxlink::DownloadMap(exchange_, modCVDMXMap::iDmxMap, [this](int b) { SetBarValue(b); });
+        = dmxlink::DownloadMap(exchange, document_.map(), [this](int b) { SetBarValue(b); });
     if (result == dmxlink::DownloadResult::CommFault) {
         CommFaultReport();
         return;
@@ -127,10 +133,10 @@ void frmCVDMXMapComm::cmdDownload_Click()
         toolkit::MsgBox(kChecksumFaultText, toolkit::vbCritical, QStringLiteral("Download Failure"));
         SetBarVisible(false);
         EnableControls(true);
-        comDev.Close();
+        comDev().Close();
         return;
     }
-    comDev.Close();
+    comDev().Close();
     toolkit::MsgBox(QStringLiteral("Download Complete"), toolkit::vbOKOnly, QStringLiteral("Downlaod"));
     SetBarVisible(false);
     EnableControls(true);
@@ -146,7 +152,7 @@ void frmCVDMXMapComm::cmdFirmRev_Click()
         CommFaultReport();
         return;
     }
-    comDev.Close();
+    comDev().Close();
     toolkit::MsgBox(dmxlink::FirmRevText(sReply), toolkit::vbInformation, QStringLiteral("Device Firmware Revision"));
 }
 
@@ -158,7 +164,10 @@ void frmCVDMXMapComm::cmdClose_Click()
 
 void frmCVDMXMapComm::LSComPrg(const QString &sCmd, const int16_t &iRet)
 {
-    exchange_.LSComPrg(sCmd, iRet);
+    const dmxlink::ExchangeResult result = dmxlink::Exchange(comDev(), Stopwatch()).Run(sCmd, iRet);
+    bCommFault = result.fault;
+    if (!bCommFault)
+        sReply = result.reply;
 }
 
 // Opens the chosen port with DTR on; reports a port that cannot be used and leaves
@@ -166,10 +175,10 @@ void frmCVDMXMapComm::LSComPrg(const QString &sCmd, const int16_t &iRet)
 bool frmCVDMXMapComm::OpenPort()
 {
     QString reason;
-    const QString device = comDev.CommPort().Device(modCVDMXMap::SettingsFilePath());
-    if (comDev.Open(device, &reason) && comDev.SetDTREnable(true, &reason))
+    const QString device = comDev().CommPort().Device(modCVDMXMap::SettingsFilePath());
+    if (comDev().Open(device, &reason) && comDev().SetDTREnable(true, &reason))
         return true;
-    comDev.Close();
+    comDev().Close();
     toolkit::MsgBox(QStringLiteral("Invalid COM Port."), toolkit::vbExclamation, QStringLiteral("COM Error"));
     return false;
 }
@@ -179,7 +188,7 @@ void frmCVDMXMapComm::CommFaultReport()
     toolkit::MsgBox(QStringLiteral("Comm Fault"), toolkit::vbCritical, QStringLiteral("Fault"));
     SetBarVisible(false);
     EnableControls(true);
-    comDev.Close();
+    comDev().Close();
 }
 
 // The download processes no events, so every change is painted at once.

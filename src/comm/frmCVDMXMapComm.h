@@ -1,5 +1,5 @@
 #pragma once
-#include "link/Exchange.h"
+#include "comm/CommDocument.h"
 #include "platform/SerialPort.h"
 #include "platform/Stopwatch.h"
 #include "toolkit/ComboList.h"
@@ -9,15 +9,15 @@
 #include <QPushButton>
 #include <memory>
 
-// The communications window: the port choice, the map download and the firmware query.
-// Created once; every Show() loads it afresh and shows it modally. It closes through
-// "Close" or its title bar only.
+// The communications window: the port choice, the map download and the firmware query,
+// on the document it is given. Created once; every Show() loads it afresh and shows it
+// modally. It closes through "Close" or its title bar only.
 class frmCVDMXMapComm : public toolkit::Dialog {
     Q_OBJECT
 public:
     // The window talks through its own serial port and stopwatch, or through port and
     // clock when given (tests give a scripted line).
-    explicit frmCVDMXMapComm(QWidget *parent = nullptr, platform::Port *port = nullptr,
+    explicit frmCVDMXMapComm(CommDocument document, QWidget *parent = nullptr, platform::Port *port = nullptr,
                              platform::Clock *clock = nullptr);
 
     // Loads the window and shows it modally; returns when it has been closed.
@@ -39,31 +39,31 @@ public:
     toolkit::ComboList *cboComPort;
     QProgressBar *pbDL;
     QPushButton *cmdFirmRev;
+    // The serial port: the window's own, or the one it was given. Looked up at each use,
+    // like the stopwatch, so that no member depends on the order the others are built in.
+    platform::Port &comDev() { return givenPort_ ? *givenPort_ : *ownPort_; }
+    const platform::Port &comDev() const { return givenPort_ ? *givenPort_ : *ownPort_; }
 
-private:
-    std::unique_ptr<platform::SerialPort> ownPort_;
-    platform::Stopwatch ownClock_;
-
-public:
-    platform::Port &comDev;
-
-private:
-    dmxlink::Exchange exchange_;
-
-public:
-    // The result of the last exchange.
-    QString &sReply = exchange_.sReply;
-    bool &bCommFault = exchange_.bCommFault;
+    // The result of the last exchange: the reply of the last one in time, and whether the
+    // last one faulted.
+    QString sReply;
+    bool bCommFault = false;
 
 protected:
     void done(int result) override;
 
 private:
+    platform::Clock &Stopwatch() { return givenClock_ ? *givenClock_ : ownClock_; }
     bool OpenPort();
     void CommFaultReport();
     void SetBarValue(int value);
     void SetBarVisible(bool visible);
     void EnableControls(bool enabled);
 
+    CommDocument document_;
+    platform::Port *givenPort_;
+    platform::Clock *givenClock_;
+    std::unique_ptr<platform::SerialPort> ownPort_; // when no port was given
+    platform::Stopwatch ownClock_;
     bool loaded_ = false;
 };

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/Outputs.h"
+
 #include <QString>
 
 // The entries of the device address and device range lists, by list index 0..15, as the
@@ -6,4 +8,4 @@
 QString DeviceAddressText(int index); // "Device Address: 01" .. "Device Address: 10"
 QString DeviceRangeText(int index);   // "Device Range: 1 / Switch Setting: 0" .. "Device Range: 16 / Switch Setting: F"
 
-constexpr int kDeviceListEntries = 16;
+constexpr int kDeviceListEntries = modCVDMXMap::kDevices; // an entry per device

@@ -45,13 +45,14 @@ std::vector<Finding> MapFindings(const MapTable &map)
     }
     for (int c = 0; c < kChannels; ++c) {
         const int16_t entry = map[c];
-        if (entry >= 0 && entry <= 63 && InList(address) && OutputLabel(entry, address) == QLatin1String("- - -"))
+        if (entry >= 0 && entry <= kLastOutput && InList(address)
+            && OutputLabel(entry, address) == QLatin1String("- - -"))
             findings.push_back({Finding::Kind::HiddenPatch,
                                 entry,
                                 {c + 1},
                                 Channel(c) + QStringLiteral(" holds entry %1, an output past device 16 at ").arg(entry)
                                     + DeviceAddressText(address) + QStringLiteral(": it shows as - - -")});
-        else if ((entry < 0 || entry > 63) && entry != kNoOutput)
+        else if ((entry < 0 || entry > kLastOutput) && entry != kNoOutput)
             findings.push_back({Finding::Kind::OddEntry,
                                 entry,
                                 {c + 1},

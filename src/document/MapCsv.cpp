@@ -80,9 +80,9 @@ std::optional<int16_t> OutputMeaning(const QString &text, int a)
     if (!match.hasMatch())
         return std::nullopt;
     const int device = match.captured(1).toInt(nullptr, 16) - 1;
-    if (device < a || device > 15)
+    if (device < a || device >= kDevices)
         return std::nullopt;
-    return int16_t(4 * (device - a) + match.captured(2).toInt() - 1);
+    return int16_t(kOutputsPerDevice * (device - a) + match.captured(2).toInt() - 1);
 }
 
 // The label column's name for an entry: its output, or the entry where the address hides it.
@@ -271,16 +271,16 @@ QString MapToCsv(const MapTable &map, const MapLabels &labels)
     csv += kTitle + QStringLiteral(",,") + CsvField(labels.title) + QStringLiteral(",\n");
     csv += kAddress + QStringLiteral(",%1,").arg(address) + DeviceAddressText(address) + QStringLiteral(",\n");
     csv += kRange + QStringLiteral(",%1,").arg(range) + DeviceRangeText(range) + QStringLiteral(",\n");
-    std::array<bool, kLabelledOutputs> held{};
+    std::array<bool, kOutputs> held{};
     for (int c = 0; c < kChannels; ++c) {
         const int16_t entry = map[c];
-        const bool output = entry >= 0 && entry < kLabelledOutputs;
+        const bool output = entry >= 0 && entry < kOutputs;
         if (output)
             held[size_t(entry)] = true;
         csv += QStringLiteral("%1,%2,").arg(c + 1).arg(entry) + OutputLabel(entry, address) + QLatin1Char(',')
             + (output ? CsvField(labels.outputs[size_t(entry)]) : QString()) + QLatin1Char('\n');
     }
-    for (int16_t e = 0; e < kLabelledOutputs; ++e) {
+    for (int16_t e = 0; e < kOutputs; ++e) {
         const QString output = OutputLabel(e, address);
         if (!held[size_t(e)] && (output != kNone || !labels.outputs[size_t(e)].isEmpty()))
             csv += QStringLiteral(",%1,").arg(e) + output + QLatin1Char(',') + CsvField(labels.outputs[size_t(e)])
@@ -391,7 +391,7 @@ CsvMap MapFromCsv(const QByteArray &bytes)
         if (!entry)
             continue;
         map[size_t(row.index)] = *entry;
-        if (*entry >= 0 && *entry < kLabelledOutputs)
+        if (*entry >= 0 && *entry < kOutputs)
             labelled[row.line] = {*entry, row.label};
         else if (!row.label.isEmpty())
             reader.Fail(row.line, columns.label,
@@ -403,7 +403,7 @@ CsvMap MapFromCsv(const QByteArray &bytes)
         const std::optional<int16_t> entry = reader.JudgeOutput(row, address);
         if (!entry)
             continue;
-        if (*entry < 0 || *entry >= kLabelledOutputs)
+        if (*entry < 0 || *entry >= kOutputs)
             reader.Fail(row.line, row.entry.isEmpty() ? columns.output : columns.entry,
                         QStringLiteral("a row without a channel names an output (an entry 0..63 or its output)"));
         else

@@ -18,7 +18,8 @@
 //   entry no channel holds that the device address pushes past device 16
 // with each entry as the file stores it, the output as the editor shows it under the map's
 // device address, and the label of the entry a row holds. Reading them back gives the same
-// table and labels, out-of-range entries included.
+// table and labels, channel entries outside 0..63 and 255 included. A device address or
+// range entry outside its list (0..15) is written as it stands but refused when read back.
 namespace modCVDMXMap {
 
 // The most rows a reader takes: far more than any map and its labels need.

@@ -131,23 +131,4 @@ MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const Ma
     return error;
 }
 
-MapFileError ReadMapFile()
-{
-    const MapFileContent content = ReadMap(sMapFile);
-    if (content.error.kind == MapFileError::None) {
-        iDmxMap = content.map;
-        tMapLabels = content.tail.kind == LabelsTail::Labels ? content.tail.labels : MapLabels();
-        bMapChanged = false;
-    }
-    return content.error;
-}
-
-MapFileError WriteMapFile()
-{
-    const MapFileError error = WriteLabelledMap(sMapFile, iDmxMap, tMapLabels);
-    if (error.kind == MapFileError::None)
-        bMapChanged = false;
-    return error;
-}
-
 } // namespace modCVDMXMap

@@ -50,10 +50,4 @@ MapFileError WriteMap(const QString &path, const MapTable &map);
 // are no labels, and refuses labels (CannotSave, with the reason) without a byte written.
 MapFileError WriteLabelledMap(const QString &path, const MapTable &map, const MapLabels &labels);
 
-// The document's file commands: ReadMap and WriteLabelledMap on sMapFile, iDmxMap and
-// tMapLabels (a file without a sound labels block gives none). Success clears bMapChanged;
-// on failure nothing changes.
-MapFileError ReadMapFile();
-MapFileError WriteMapFile();
-
 } // namespace modCVDMXMap

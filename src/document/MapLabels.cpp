@@ -34,7 +34,7 @@ QString &Text(MapLabels &labels, int i)
 {
     return i == 0 ? labels.title : labels.outputs[size_t(i - 1)];
 }
-constexpr int kTexts = 1 + kLabelledOutputs;
+constexpr int kTexts = 1 + kOutputs;
 
 // The texts of a payload, or nothing when it is not exactly 65 counted UTF-8 texts that
 // pass as labels.
@@ -177,7 +177,7 @@ QString LabelsRefusal(const LabelsTail &old, const MapLabels &labels)
 QString CellLabelOf(int16_t entry, int a, const MapLabels &labels)
 {
     // Most entries have no label: the output's text is made only for those that have one.
-    if (entry < 0 || entry >= kLabelledOutputs || labels.outputs[size_t(entry)].isEmpty()
+    if (entry < 0 || entry >= kOutputs || labels.outputs[size_t(entry)].isEmpty()
         || OutputLabel(entry, a) == QLatin1String("- - -"))
         return QString();
     return labels.outputs[size_t(entry)];

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/Outputs.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -19,7 +21,6 @@
 // A map without a title and labels has no block. Nothing of it reaches a controller.
 namespace modCVDMXMap {
 
-constexpr int kLabelledOutputs = 64;
 // A title or label is one line of at most this many characters (Unicode code points).
 constexpr int kLabelMaxLength = 64;
 constexpr int kLabelsVersion = 1;
@@ -27,12 +28,12 @@ constexpr int kLabelsVersion = 1;
 // and the header and checksum around them. A longer tail cannot be one.
 constexpr int kLabelsHeaderSize = 8 + 2 + 4;
 constexpr int kLabelsChecksumSize = 4;
-constexpr int kMaxLabelsPayload = (1 + kLabelledOutputs) * (2 + 4 * kLabelMaxLength);
+constexpr int kMaxLabelsPayload = (1 + kOutputs) * (2 + 4 * kLabelMaxLength);
 constexpr int kMaxLabelsBlock = kLabelsHeaderSize + kMaxLabelsPayload + kLabelsChecksumSize; // 16788
 
 struct MapLabels {
     QString title;
-    std::array<QString, kLabelledOutputs> outputs; // by entry value
+    std::array<QString, kOutputs> outputs; // by entry value
 
     bool IsEmpty() const;
     bool operator==(const MapLabels &other) const { return title == other.title && outputs == other.outputs; }
@@ -61,6 +62,9 @@ struct LabelsTail {
     MapLabels labels; // for Labels
     QString problem;  // for Damaged and Foreign: why these bytes are no labels
     qint64 size = 0;  // the bytes seen
+
+    // The labels that go with the map: none unless the tail is a sound labels block.
+    MapLabels LabelsOrNone() const { return kind == Labels ? labels : MapLabels(); }
 };
 
 // Reads the bytes after a map: tail holds them all, or, when tailSize (the count of bytes

@@ -6,17 +6,13 @@
 
 namespace modCVDMXMap {
 
-namespace {
-constexpr int kOutputs = 64;
-} // namespace
-
 std::vector<OutputDrive> ReversePatch(const MapTable &map)
 {
     const int address = map[kDevAddEntry];
     std::vector<OutputDrive> outputs;
-    if (address < 0 || address >= 16)
+    if (address < 0 || address >= kDevices)
         return outputs;
-    for (int entry = 0; entry < kOutputs && 4 * address + entry < kOutputs; ++entry)
+    for (int entry = 0; entry < kOutputs && kOutputsPerDevice * address + entry < kOutputs; ++entry)
         outputs.push_back({int16_t(entry), OutputLabel(int16_t(entry), address), {}});
     for (int c = 0; c < kChannels; ++c) {
         const int entry = map[c];

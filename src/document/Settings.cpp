@@ -1,6 +1,6 @@
-#include "document/modCVDMXMap.h"
+#include "document/Settings.h"
 
-#include "platform/ComPorts.h"
+#include "document/modCVDMXMap.h"
 #include "platform/Profile.h"
 
 namespace modCVDMXMap {
@@ -8,29 +8,22 @@ namespace modCVDMXMap {
 namespace {
 const QByteArray kSection = "Download";
 const QByteArray kKey = "Com Port";
+constexpr int16_t kDefaultNumber = 1;
 } // namespace
 
-void LoadSettings()
+int16_t LoadComPort()
 {
-    const long long n = platform::GetPrivateProfileInt(kSection, kKey, 1, SettingsFilePath());
-    // A number that does not fit 16 bits is no port at all, like 0; the start-up range
-    // check then puts port 1 in its place.
+    const long long n = platform::GetPrivateProfileInt(kSection, kKey, kDefaultNumber, SettingsFilePath());
+    // A number that does not fit 16 bits is no port at all, like 0.
     const int16_t v = (n < -32767 || n > 32767) ? int16_t(0) : int16_t(n);
-    iComPort = int16_t(v - 1);
-    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1), SettingsFilePath());
+    const int16_t port = int16_t(v - 1);
+    SaveComPort(port);
+    return port;
 }
 
-void CheckComPort()
+void SaveComPort(int16_t port)
 {
-    if (iComPort < 0 || iComPort >= platform::ComPort::kCount) {
-        iComPort = 0;
-        SaveSettings();
-    }
-}
-
-void SaveSettings()
-{
-    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(iComPort + 1), SettingsFilePath());
+    platform::WritePrivateProfileString(kSection, kKey, QByteArray::number(port + 1), SettingsFilePath());
 }
 
 } // namespace modCVDMXMap

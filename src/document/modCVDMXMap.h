@@ -1,12 +1,14 @@
 #pragma once
 #include "document/MapLabels.h"
+#include "document/Outputs.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 
 // The one output map the program edits and the document state that goes with it.
-// Both windows read and write these directly, on the user-interface thread.
+// The windows read and write these directly, on the user-interface thread; the rest of
+// the document, the link and the tools take and return values and never touch them.
 namespace modCVDMXMap {
 
 constexpr int kChannels = 512;
@@ -44,10 +46,5 @@ QString Hex2(int16_t value);
 // The fixed folder and settings file on this machine.
 QString WorkFolderPath();
 QString SettingsFilePath();
-
-void LoadSettings();
-void SaveSettings();
-// Start-up's check of the port loaded: one outside COM1..COM8 becomes COM1, saved at once.
-void CheckComPort();
 
 } // namespace modCVDMXMap

@@ -3,6 +3,7 @@
 #include "comm/frmCVDMXMapComm.h"
 #include "document/DeviceLists.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "editor/WindowIcon.h"
 #include "platform/Folder.h"
 #include "toolkit/CallTrace.h"

@@ -2,6 +2,7 @@
 #include "editor/frmCVDMXMap.h"
 
 #include "comm/frmCVDMXMapComm.h"
+#include "editor/DocumentGlobals.h"
 #include "toolkit/CallTrace.h"
 
 void frmCVDMXMap::mnuDownload_Click()
@@ -9,7 +10,7 @@ void frmCVDMXMap::mnuDownload_Click()
     CVDMX_TRACE("mnuDownload_Click");
     cboDimChan->hide();
     if (!commWindow)
-        commWindow = std::make_unique<frmCVDMXMapComm>(this);
+        commWindow = std::make_unique<frmCVDMXMapComm>(modCVDMXMap::CommWindowDocument(), this);
     commWindow->Show();
     // The main window is active again once the modal window has closed.
     Form_Activate();

@@ -61,7 +61,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
     const auto [first, last] = MSRange();
     // A first entry outside 0..63 (255 or a value from a foreign file) has no output
     // to count on from.
-    if (iDmxMap[first] < 0 || iDmxMap[first] > 63) {
+    if (iDmxMap[first] < 0 || iDmxMap[first] > kLastOutput) {
         toolkit::MsgBox(QStringLiteral("First Value Is NONE\r\nCan Not Copy In Sequence?"), toolkit::vbInformation,
                         QStringLiteral("Copy Error"));
         return;
@@ -70,7 +70,7 @@ void frmCVDMXMap::cmdMSSeq_Click()
     for (int c = first; c <= last; ++c) {
         iDmxMap[c] = v;
         bMapChanged = true;
-        if (v == 63 && c != last) {
+        if (v == kLastOutput && c != last) {
             toolkit::MsgBox(QStringLiteral("Sequence Past End Of Outputs\r\nCopy Terminated"), toolkit::vbInformation,
                             QStringLiteral("Copy Error"));
             ShowScreen();

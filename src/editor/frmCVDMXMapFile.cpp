@@ -1,7 +1,8 @@
 // The File menu: New, Open, Save, Save As, Exit, and closing the window.
 #include "editor/frmCVDMXMap.h"
 
-#include "document/MapFile.h"
+#include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "platform/Paths.h"
 #include "toolkit/CallTrace.h"
 #include "toolkit/FileDialog.h"
@@ -35,14 +36,14 @@ bool DiscardPromptStep()
     return !bMapChanged || AskDiscard();
 }
 
-// Reports a map file that could not be read or written; false when there was nothing to report.
-bool ReportFileError(const MapFileError &error, const QString &path)
+// Reports a map file that could not be read or written.
+void ReportFileError(const MapFileError &error, const QString &path)
 {
     const QString crlf = QStringLiteral("\r\n");
     QString text;
     switch (error.kind) {
     case MapFileError::None:
-        return false;
+        return;
     case MapFileError::NotValid:
         text = QStringLiteral("Not A Valid Map File.") + crlf + path;
         break;
@@ -54,17 +55,6 @@ bool ReportFileError(const MapFileError &error, const QString &path)
         break;
     }
     toolkit::MsgBox(text, toolkit::vbExclamation, QStringLiteral("File Error"));
-    return true;
-}
-
-// sMapFile takes the chosen name just before the file is read or written, and keeps
-// its old value when that fails.
-void UseFile(const QString &n, MapFileError (*readOrWrite)())
-{
-    const QString previous = sMapFile;
-    sMapFile = n;
-    if (ReportFileError(readOrWrite(), n))
-        sMapFile = previous;
 }
 
 } // namespace
@@ -94,26 +84,26 @@ void frmCVDMXMap::FileOpen()
         return;
     cdFile->FileName.clear();
     if (const std::optional<QString> n = AskFileName(false))
-        UseFile(*n, ReadMapFile);
+        ReportFileError(ReadMapFile(*n), *n);
 }
 
 void frmCVDMXMap::OpenMapFile(const QString &n)
 {
-    UseFile(n, ReadMapFile);
+    ReportFileError(ReadMapFile(n), n);
     ShowScreen();
 }
 
 void frmCVDMXMap::FileSave()
 {
     CVDMX_TRACE("FileSave");
-    ReportFileError(WriteMapFile(), sMapFile);
+    ReportFileError(WriteMapFile(sMapFile), sMapFile);
 }
 
 void frmCVDMXMap::FileSaveAs()
 {
     CVDMX_TRACE("FileSaveAs");
     if (const std::optional<QString> n = AskFileName(true))
-        UseFile(*n, WriteMapFile);
+        ReportFileError(WriteMapFile(*n), *n);
 }
 
 void frmCVDMXMap::mnuFileNew_Click()

@@ -2,19 +2,19 @@
 
 namespace dmxlink {
 
-DownloadResult DownloadMap(Exchange &exchange, const MapTable &map, const std::function<void(int block)> &beforeBlock)
+DownloadResult DownloadMap(const ExchangeStep &exchange, const MapTable &map,
+                           const std::function<void(int block)> &beforeBlock)
 {
     for (int b = 0; b < kBlocks; ++b) {
         beforeBlock(b);
-        exchange.LSComPrg(BlockFrame(map, b), kBlockReplyLength);
-        if (exchange.bCommFault)
+        if (exchange(BlockFrame(map, b), kBlockReplyLength).fault)
             return DownloadResult::CommFault;
     }
     const QString expected = MapChecksumText(map);
-    exchange.LSComPrg(kChecksumCommand, kChecksumReplyLength);
-    if (exchange.bCommFault)
+    const ExchangeResult checksum = exchange(kChecksumCommand, kChecksumReplyLength);
+    if (checksum.fault)
         return DownloadResult::CommFault;
-    if (exchange.sReply.mid(kChecksumPos, kChecksumDigits) != expected)
+    if (checksum.reply.mid(kChecksumPos, kChecksumDigits) != expected)
         return DownloadResult::ChecksumFault;
     return DownloadResult::Complete;
 }

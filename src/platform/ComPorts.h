@@ -4,7 +4,7 @@
 
 namespace platform {
 
-// One of the serial ports COM1..COM8. The document keeps it as an index from 0 (iComPort),
+// One of the serial ports COM1..COM8. The document keeps it as an index from 0,
 // the port list shows it by name, and the settings file names its device.
 class ComPort {
 public:

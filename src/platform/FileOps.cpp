@@ -14,6 +14,8 @@ namespace platform {
 
 namespace {
 
+const QString kNothingWritten = QStringLiteral("The file system wrote nothing and reported no error");
+
 constexpr qint64 kPiece = 64 * 1024;
 
 // Copies begin..end by reading and writing a piece at a time, for file systems where the
@@ -108,10 +110,15 @@ bool WriteAt(int fd, const char *data, qint64 size, qint64 offset, QString *reas
     qint64 done = 0;
     while (done < size) {
         const ssize_t n = ::pwrite(fd, data + done, size_t(size - done), off_t(offset + done));
-        if (n > 0)
+        if (n > 0) {
             done += n;
-        else if (n < 0 && errno != EINTR)
+        } else if (n == 0) {
+            // No byte taken and no error: asking again would wait for ever.
+            *reason = kNothingWritten;
+            return false;
+        } else if (errno != EINTR) {
             return Fail(reason, errno);
+        }
     }
     return true;
 }

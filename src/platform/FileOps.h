@@ -25,7 +25,7 @@ QByteArray FolderOf(const QByteArray &path);
 // Puts a folder's entries (a new name, a name removed) on disk.
 void SyncFolder(const QByteArray &folder);
 
-// Writes size bytes at offset.
+// Writes size bytes at offset. A write that takes no byte and reports no error fails.
 bool WriteAt(int fd, const char *data, qint64 size, qint64 offset, QString *reason);
 // Reads up to size bytes at offset; fewer only at the end of the file.
 bool ReadAt(int fd, char *data, qint64 size, qint64 offset, qint64 *done, QString *reason);

@@ -11,15 +11,15 @@ namespace platform {
 
 namespace {
 
-struct Line {
+struct TextLine {
     int start; // offset of the first byte of the line
     int end;   // offset just past the line's content, before "\r\n" or "\n"
     int next;  // offset of the next line
 };
 
-std::vector<Line> SplitLines(const QByteArray &text)
+std::vector<TextLine> SplitLines(const QByteArray &text)
 {
-    std::vector<Line> lines;
+    std::vector<TextLine> lines;
     int pos = 0;
     while (pos < text.size()) {
         int nl = text.indexOf('\n', pos);
@@ -45,7 +45,7 @@ struct Parsed {
     QByteArray value;
 };
 
-Parsed ParseLine(const QByteArray &text, const Line &line)
+Parsed ParseLine(const QByteArray &text, const TextLine &line)
 {
     const QByteArray content = text.mid(line.start, line.end - line.start).trimmed();
     Parsed p;
@@ -72,7 +72,8 @@ struct Location {
     int lastInSection = -1;
 };
 
-Location Find(const QByteArray &text, const std::vector<Line> &lines, const QByteArray &section, const QByteArray &key)
+Location Find(const QByteArray &text, const std::vector<TextLine> &lines, const QByteArray &section,
+              const QByteArray &key)
 {
     Location loc;
     for (int i = 0; i < int(lines.size()); ++i) {
@@ -104,7 +105,7 @@ QByteArray LineEnd(const QByteArray &text)
 
 std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray &section, const QByteArray &key)
 {
-    const std::vector<Line> lines = SplitLines(text);
+    const std::vector<TextLine> lines = SplitLines(text);
     const Location loc = Find(text, lines, section, key);
     if (loc.key < 0)
         return std::nullopt;
@@ -114,16 +115,16 @@ std::optional<QByteArray> ProfileValue(const QByteArray &text, const QByteArray 
 QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section, const QByteArray &key,
                             const QByteArray &value)
 {
-    const std::vector<Line> lines = SplitLines(text);
+    const std::vector<TextLine> lines = SplitLines(text);
     const Location loc = Find(text, lines, section, key);
     const QByteArray eol = LineEnd(text);
     const QByteArray keyLine = key + '=' + value;
     QByteArray out = text;
     if (loc.key >= 0) {
-        const Line &l = lines[loc.key];
+        const TextLine &l = lines[loc.key];
         out.replace(l.start, l.end - l.start, keyLine);
     } else if (loc.section >= 0) {
-        const Line &l = lines[loc.lastInSection];
+        const TextLine &l = lines[loc.lastInSection];
         // A last line ending in a bare '\r' has no newline: the key must not join it.
         const bool ended = text[l.next - 1] == '\n';
         out.insert(l.next, ended ? keyLine + eol : eol + keyLine + eol);
@@ -137,11 +138,11 @@ QByteArray ProfileWithValue(const QByteArray &text, const QByteArray &section, c
 
 QByteArray ProfileWithoutKey(const QByteArray &text, const QByteArray &section, const QByteArray &key)
 {
-    const std::vector<Line> lines = SplitLines(text);
+    const std::vector<TextLine> lines = SplitLines(text);
     const Location loc = Find(text, lines, section, key);
     if (loc.key < 0)
         return text;
-    const Line &l = lines[loc.key];
+    const TextLine &l = lines[loc.key];
     return QByteArray(text).remove(l.start, l.next - l.start);
 }
 
@@ -153,11 +154,16 @@ long long ProfileInt(const QByteArray &value)
     bool negative = false;
     if (i < value.size() && (value[i] == '+' || value[i] == '-'))
         negative = value[i++] == '-';
-    long long n = 0;
-    const long long limit = std::numeric_limits<long long>::max() / 10 - 1;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
-        n = n > limit ? limit * 10 : n * 10 + (value[i] - '0');
-    return negative ? -n : n;
+    // The magnitude is counted towards the limit on the value's side: the smallest value
+    // has no positive counterpart.
+    const unsigned long long limit = negative ? 0ULL - (unsigned long long)std::numeric_limits<long long>::min()
+                                              : (unsigned long long)std::numeric_limits<long long>::max();
+    unsigned long long n = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        const unsigned digit = unsigned(value[i] - '0');
+        n = n > (limit - digit) / 10 ? limit : n * 10 + digit;
+    }
+    return negative ? (long long)(0ULL - n) : (long long)n;
 }
 
 std::optional<QByteArray> ReadProfileFile(const QString &path, QString *reason)

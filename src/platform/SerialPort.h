@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Line.h"
+#include "platform/Port.h"
 #include "platform/UniqueFd.h"
 
 #include <QByteArray>

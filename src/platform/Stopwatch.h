@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Line.h"
+#include "platform/Clock.h"
 
 #include <chrono>
 #include <cstdint>

@@ -18,15 +18,13 @@
 // do), no display.
 namespace sheet {
 
-constexpr int kOutputs = 64;
-
 struct Sheet {
     QString fileName; // as printed in the header
     modCVDMXMap::MapTable map{};
     QDate date;
     Paper paper = Paper::A4;
-    QString title;                        // one line, under the file name
-    std::array<QString, kOutputs> labels; // what each output feeds, by entry 0..63
+    QString title;                                     // one line, under the file name
+    std::array<QString, modCVDMXMap::kOutputs> labels; // what each output feeds, by entry 0..63
 };
 
 // The sheet as PDF bytes.

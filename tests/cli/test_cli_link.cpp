@@ -30,7 +30,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-const MapTable kMap = MapOf([](int i) { return int16_t(i % 3 == 0 ? kNoOutput : i % 64); }, 4, 7);
+const MapTable kMap = MapOf([](int i) { return int16_t(i % 3 == 0 ? kNoOutput : i % kOutputs); }, 4, 7);
 
 QString Lines(const QStringList &lines)
 {

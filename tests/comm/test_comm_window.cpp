@@ -3,6 +3,7 @@
 // test_linefaults.
 #include "comm/frmCVDMXMapComm.h"
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/Files.h"
@@ -12,14 +13,17 @@
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
 #include "kit/Wheel.h"
+#include "link/Exchange.h"
 #include "link/Protocol.h"
 #include "platform/Profile.h"
 #include "toolkit/MsgBox.h"
 
+#include <QFileInfo>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using modCVDMXMap::CommWindowDocument;
 using modCVDMXMap::iDmxMap;
 
 class TestCommWindow : public QObject {
@@ -39,6 +43,8 @@ private slots:
     void receivedMapEqualsEditorMap();
     void revisionQueriesWithoutClosing();
     void revisionWithMarkupIsShownAsReceived();
+    void downloadSendsTheMapItIsGiven();
+    void portChoicesGoToTheDocumentItIsGiven();
 
 private:
     std::unique_ptr<TempHome> home_;
@@ -55,7 +61,7 @@ void TestCommWindow::init()
 
 void TestCommWindow::layoutAndStartState()
 {
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.pbDL->setVisible(true);
     w.Form_Load();
     w.show();
@@ -90,7 +96,7 @@ void TestCommWindow::layoutAndStartState()
 // before it is shown; showing it does not move it.
 void TestCommWindow::centredByItsOuterSize()
 {
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     const QRect loaded = w.frameGeometry();
     const QRect screen = w.screen()->geometry();
@@ -110,7 +116,7 @@ void TestCommWindow::centredByItsOuterSize()
 void TestCommWindow::showIsModalAndCloseUnloads()
 {
     MsgBoxScript boxes;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     modCVDMXMap::iComPort = 6;
     bool wasModal = false, wasLoaded = false;
     int count = 0;
@@ -140,7 +146,7 @@ void TestCommWindow::showIsModalAndCloseUnloads()
 void TestCommWindow::titleBarCloseUnloadsWithoutQuestion()
 {
     MsgBoxScript boxes;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     w.show();
     QVERIFY(w.IsLoaded());
@@ -156,7 +162,7 @@ void TestCommWindow::escapeDoesNotClose()
 {
     MsgBoxScript boxes;
     modCVDMXMap::iComPort = 3;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     QList<bool> openAfterEscape;
     QList<QWidget *> focusAtEscape;
     QTimer::singleShot(0, &w, [&] {
@@ -185,15 +191,15 @@ void TestCommWindow::openingSelectsRememberedPortAndSavesIt()
 {
     home_->WriteSettings("; my ports\r\n[Ports]\r\nCOM3=/dev/ttyUSB7\r\n[Download]\r\nCom Port=8\r\n");
     modCVDMXMap::iComPort = 2;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     QCOMPARE(w.cboComPort->ListIndex(), 2);
     QCOMPARE(w.cboComPort->currentText(), QStringLiteral("COM3"));
-    QCOMPARE(w.comDev.CommPort().Number(), 3);
+    QCOMPARE(w.comDev().CommPort().Number(), 3);
     QCOMPARE(modCVDMXMap::iComPort, int16_t(2));
     QCOMPARE(home_->ReadSettings(),
              QByteArray("; my ports\r\n[Ports]\r\nCOM3=/dev/ttyUSB7\r\n[Download]\r\nCom Port=3\r\n"));
-    QVERIFY(!w.comDev.PortOpen());
+    QVERIFY(!w.comDev().PortOpen());
 
     // Closing and opening again rebuilds the list and selects the port last chosen.
     w.Unload();
@@ -201,20 +207,20 @@ void TestCommWindow::openingSelectsRememberedPortAndSavesIt()
     w.Form_Load();
     QCOMPARE(w.cboComPort->ListCount(), 8);
     QCOMPARE(w.cboComPort->ListIndex(), 7);
-    QCOMPARE(w.comDev.CommPort().Number(), 8);
+    QCOMPARE(w.comDev().CommPort().Number(), 8);
     QVERIFY(home_->ReadSettings().endsWith("Com Port=8\r\n"));
 }
 
 void TestCommWindow::choosingPortSavesItAtOnce()
 {
     home_->WriteSettings("[Download]\nCom Port=1\n[Ports]\nCOM5=/dev/pts/99\n");
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     w.cboComPort->SetListIndex(4);
     QCOMPARE(modCVDMXMap::iComPort, int16_t(4));
-    QCOMPARE(w.comDev.CommPort().Number(), 5);
+    QCOMPARE(w.comDev().CommPort().Number(), 5);
     QCOMPARE(home_->ReadSettings(), QByteArray("[Download]\nCom Port=5\n[Ports]\nCOM5=/dev/pts/99\n"));
-    QVERIFY(!w.comDev.PortOpen());
+    QVERIFY(!w.comDev().PortOpen());
 }
 
 // "Close" holds the focus when the window opens: scrolling over the port list neither
@@ -222,7 +228,7 @@ void TestCommWindow::choosingPortSavesItAtOnce()
 void TestCommWindow::wheelOverThePortListChoosesNothing()
 {
     modCVDMXMap::iComPort = 2;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -232,7 +238,7 @@ void TestCommWindow::wheelOverThePortListChoosesNothing()
     TurnWheel(w.cboComPort, 1);
     QCOMPARE(w.cboComPort->ListIndex(), 2);
     QCOMPARE(modCVDMXMap::iComPort, int16_t(2));
-    QCOMPARE(w.comDev.CommPort().Number(), 3);
+    QCOMPARE(w.comDev().CommPort().Number(), 3);
     QCOMPARE(home_->ReadSettings(), settings);
     QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.cmdClose));
 }
@@ -246,7 +252,7 @@ void TestCommWindow::resetMapDownloadsInEightFrames()
     const QByteArray portsBefore = platform::GetPrivateProfileString("Ports", "COM1", "", home_->SettingsFile());
     QCOMPARE(portsBefore, sim.Path().toLatin1());
     const auto mapBefore = iDmxMap;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -277,7 +283,7 @@ void TestCommWindow::receivedMapEqualsEditorMap()
     QVERIFY(sim.Started());
     iDmxMap = MapOf([](int i) { return int16_t(i % 256); }, 5, 9);
     modCVDMXMap::iComPort = 3;
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     MsgBoxScript boxes({toolkit::vbOK});
     w.Form_Load();
     w.cmdDownload_Click();
@@ -299,7 +305,7 @@ void TestCommWindow::revisionQueriesWithoutClosing()
     const QByteArray reply = "[REV 2.05 ABCDEFGHI]";
     ScriptedLine line({Answer("[04]", reply, 20), Answer("[04]", reply.chopped(1), 20), Answer("[04]", reply, 30)});
     modCVDMXMap::iComPort = 1;
-    frmCVDMXMapComm w(nullptr, &line, &line);
+    frmCVDMXMapComm w(CommWindowDocument(), nullptr, &line, &line);
     w.Form_Load();
     CommWindowLog log(w);
     for (int i = 0; i < 3; ++i)
@@ -322,7 +328,7 @@ void TestCommWindow::revisionWithMarkupIsShownAsReceived()
     const QString revision = QStringLiteral("<b>1.01</b> &amp;x");
     QCOMPARE(revision.size(), 18);
     ScriptedLine line({Answer("[04]", '[' + revision.toLatin1() + ']')});
-    frmCVDMXMapComm w(nullptr, &line, &line);
+    frmCVDMXMapComm w(CommWindowDocument(), nullptr, &line, &line);
     w.Form_Load();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -334,6 +340,74 @@ void TestCommWindow::revisionWithMarkupIsShownAsReceived()
     QCOMPARE(watch.Box().labelText, revision);
     QCOMPARE(watch.Box().labelFormat, Qt::PlainText);
     QVERIFY(AtRest(w));
+}
+
+// A window on a document of its own sends that document's channel entries, neither its
+// device entries nor the module's map, and reads the map at the download, not at the
+// load. The module's map, port and settings file stay as they were.
+void TestCommWindow::downloadSendsTheMapItIsGiven()
+{
+    HeldDocument held;
+    held.port = 5;
+    held.map = MapOf([](int i) { return int16_t((i * 5) % modCVDMXMap::kOutputs); }, 9, 12);
+    MapTable sent = held.map;
+    sent[511] = 42;
+    const MapTable moduleMap = iDmxMap;
+    QVERIFY(moduleMap != sent);
+    modCVDMXMap::iComPort = 1;
+    const QByteArray checksum = '[' + dmxlink::MapChecksumText(sent).toLatin1() + ']';
+    ScriptedLine::Script script;
+    for (const QByteArray &frame : Frames(sent, 8))
+        script << Answer(frame, "[01]");
+    script << Answer("[03]", checksum);
+    ScriptedLine line(script);
+    frmCVDMXMapComm w(held.Document(), nullptr, &line, &line);
+    w.Form_Load();
+    held.map = sent;
+    MsgBoxScript boxes({toolkit::vbOK});
+
+    w.cmdDownload_Click();
+
+    QCOMPARE(boxes.Shown(), QList<ShownBox>{kCompleteBox});
+    QCOMPARE(line.Sent(), Frames(sent, 8) << "[03]");
+    QCOMPARE(line.Unexpected(), 0);
+    QCOMPARE(line.Opened(), QStringList{QStringLiteral("/dev/ttyS5")});
+    QCOMPARE(w.sReply, QString::fromLatin1(checksum));
+    QVERIFY(iDmxMap == moduleMap);
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(1));
+    QVERIFY(!QFileInfo::exists(home_->SettingsFile()));
+    QCOMPARE(held.remembered, QList<int16_t>{5});
+    QVERIFY(AtRest(w));
+}
+
+// Each load selects the document's port and tells the document of it; each choice after
+// that too. The window keeps no port of its own, and writes no settings.
+void TestCommWindow::portChoicesGoToTheDocumentItIsGiven()
+{
+    HeldDocument held;
+    held.port = 2;
+    modCVDMXMap::iComPort = 6;
+    frmCVDMXMapComm w(held.Document());
+    w.Form_Load();
+    QCOMPARE(w.cboComPort->ListIndex(), 2);
+    QCOMPARE(w.comDev().CommPort().Number(), 3);
+    QCOMPARE(held.remembered, QList<int16_t>{2});
+
+    w.cboComPort->SetListIndex(4);
+    QCOMPARE(w.comDev().CommPort().Number(), 5);
+    QCOMPARE(held.remembered, (QList<int16_t>{2, 4}));
+    QCOMPARE(held.port, int16_t(4));
+
+    // The document's port, not the one last chosen here, is what the next load selects.
+    held.port = 0;
+    w.Unload();
+    w.Form_Load();
+    QCOMPARE(w.cboComPort->ListIndex(), 0);
+    QCOMPARE(w.comDev().CommPort().Number(), 1);
+    QCOMPARE(held.remembered, (QList<int16_t>{2, 4, 0}));
+    QCOMPARE(modCVDMXMap::iComPort, int16_t(6));
+    QVERIFY(!QFileInfo::exists(home_->SettingsFile()));
+    QVERIFY(!w.comDev().PortOpen());
 }
 
 QTEST_MAIN(TestCommWindow)

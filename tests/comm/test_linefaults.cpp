@@ -6,6 +6,7 @@
 // at rest, and the map, its file and the settings as they were.
 #include "comm/frmCVDMXMapComm.h"
 #include "document/MapFile.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/Boxes.h"
 #include "kit/CommWindow.h"
 #include "kit/FileAccess.h"
@@ -15,6 +16,7 @@
 #include "kit/ScriptedLine.h"
 #include "kit/SimProcess.h"
 #include "kit/TempHome.h"
+#include "link/Exchange.h"
 #include "link/Protocol.h"
 #include "platform/Profile.h"
 
@@ -295,7 +297,7 @@ void TestLineFaults::faultMatrix()
         line.FailOpen(QStringLiteral("open: Permission denied"));
     if (port == "dtr")
         line.FailDtr(QStringLiteral("DTR: Input/output error"));
-    frmCVDMXMapComm w(nullptr, &line, &line);
+    frmCVDMXMapComm w(CommWindowDocument(), nullptr, &line, &line);
     w.Form_Load();
     w.sReply = QStringLiteral("before");
     settingsBefore_ = home_->ReadSettings();
@@ -413,14 +415,14 @@ void TestLineFaults::endToEnd()
         QVERIFY(noAccess->Ok());
     }
 
-    frmCVDMXMapComm w;
+    frmCVDMXMapComm w(CommWindowDocument());
     w.Form_Load();
     w.sReply = QStringLiteral("before");
     settingsBefore_ = home_->ReadSettings();
     CommWindowLog log(w);
     int largestWaiting = 0;
     QObject::connect(w.pbDL, &QProgressBar::valueChanged, &w, [&](int block) {
-        largestWaiting = std::max(largestWaiting, w.comDev.InBufferCount());
+        largestWaiting = std::max(largestWaiting, w.comDev().InBufferCount());
         if (standIn == "write error" && block == 3) {
             controller->Stop();
             controller->HangUp();

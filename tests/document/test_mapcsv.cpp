@@ -107,9 +107,9 @@ void TestMapCsv::roundTrip_data()
     QTest::newRow("kept out-of-range entries at address 10") << odd << MapLabels();
     MapTable full = EmptyMap(0, 7);
     for (int c = 0; c < kChannels; ++c)
-        full[c] = int16_t(c % 64);
+        full[c] = int16_t(c % kOutputs);
     MapLabels every;
-    for (int e = 0; e < kLabelledOutputs; ++e)
+    for (int e = 0; e < kOutputs; ++e)
         every.outputs[size_t(e)] = QStringLiteral("Out, %1 \"x\"").arg(e);
     QTest::newRow("every output, eight times, every label") << full << every;
     QTest::newRow("labels of spares, hidden ones and blanks") << RigMap() << RigLabels();
@@ -129,7 +129,7 @@ void TestMapCsv::roundTrip()
     QCOMPARE(MapToBytes(back.map), MapToBytes(map));
     QVERIFY(back.labels.has_value());
     QCOMPARE(back.labels->title, labels.title);
-    for (int e = 0; e < kLabelledOutputs; ++e)
+    for (int e = 0; e < kOutputs; ++e)
         QCOMPARE(back.labels->outputs[size_t(e)], labels.outputs[size_t(e)]);
 }
 

@@ -27,7 +27,7 @@ MapTable KnownMap()
 {
     MapTable map{};
     for (int i = 0; i < kChannels; ++i)
-        map[i] = int16_t(i % 64);
+        map[i] = int16_t(i % kOutputs);
     map[0] = 255;
     map[1] = -1;
     map[2] = 300;
@@ -61,37 +61,31 @@ private slots:
 void TestMapFile::resetMapBytes()
 {
     TempHome home;
-    ClearMap();
-    bMapChanged = true;
-    sMapFile = home.Path() + QStringLiteral("/reset.CVX");
-    QCOMPARE(WriteMapFile().kind, MapFileError::None);
+    const QString path = home.Path() + QStringLiteral("/reset.CVX");
+    QCOMPARE(WriteLabelledMap(path, ResetMap(), MapLabels()).kind, MapFileError::None);
     QByteArray expected;
     for (int i = 0; i < 512; ++i)
         expected += QByteArray::fromHex("FF00");
     expected += QByteArray(4, '\0');
-    QCOMPARE(ReadBytes(sMapFile), expected);
-    QCOMPARE(bMapChanged, false);
+    QCOMPARE(ReadBytes(path), expected);
 }
 
 void TestMapFile::knownMapRoundTrips()
 {
     TempHome home;
-    iDmxMap = KnownMap();
-    sMapFile = home.Path() + QStringLiteral("/known.CVX");
-    QCOMPARE(WriteMapFile().kind, MapFileError::None);
-    const QByteArray bytes = ReadBytes(sMapFile);
+    const QString path = home.Path() + QStringLiteral("/known.CVX");
+    QCOMPARE(WriteLabelledMap(path, KnownMap(), MapLabels()).kind, MapFileError::None);
+    const QByteArray bytes = ReadBytes(path);
     QCOMPARE(bytes.size(), 1028);
     QCOMPARE(bytes.left(10),
              QByteArray::fromHex("FF00FFFF2C010080"
                                  "0400"));
     QCOMPARE(bytes.mid(1022), QByteArray::fromHex("3F000F000900"));
 
-    ClearMap();
-    sMapFile = home.Path() + QStringLiteral("/known.CVX");
-    bMapChanged = true;
-    QCOMPARE(ReadMapFile().kind, MapFileError::None);
-    QVERIFY(iDmxMap == KnownMap());
-    QCOMPARE(bMapChanged, false);
+    const MapFileContent content = ReadMap(path);
+    QCOMPARE(content.error.kind, MapFileError::None);
+    QVERIFY(content.map == KnownMap());
+    QCOMPARE(content.tail.kind, LabelsTail::None);
 }
 
 void TestMapFile::longerFileKeepsItsTail()
@@ -102,12 +96,10 @@ void TestMapFile::longerFileKeepsItsTail()
     for (int i = 0; i < old.size(); ++i)
         old[i] = char(i * 7);
     QVERIFY(WriteBytes(path, old));
-    ClearMap();
-    sMapFile = path;
-    QCOMPARE(WriteMapFile().kind, MapFileError::None);
+    QCOMPARE(WriteLabelledMap(path, ResetMap(), MapLabels()).kind, MapFileError::None);
     const QByteArray now = ReadBytes(path);
     QCOMPARE(now.size(), 2000);
-    QCOMPARE(now.left(1028), MapToBytes(iDmxMap));
+    QCOMPARE(now.left(1028), MapToBytes(ResetMap()));
     QCOMPARE(now.mid(1028), old.mid(1028));
 }
 
@@ -116,10 +108,10 @@ void TestMapFile::longerFileReadsItsFirst1028Bytes()
     TempHome home;
     const QString path = home.Path() + QStringLiteral("/long.CVX");
     QVERIFY(WriteBytes(path, MapToBytes(KnownMap()) + QByteArray(500, 'x')));
-    ClearMap();
-    sMapFile = path;
-    QCOMPARE(ReadMapFile().kind, MapFileError::None);
-    QVERIFY(iDmxMap == KnownMap());
+    const MapFileContent content = ReadMap(path);
+    QCOMPARE(content.error.kind, MapFileError::None);
+    QVERIFY(content.map == KnownMap());
+    QCOMPARE(content.tail.kind, LabelsTail::Foreign);
 }
 
 void TestMapFile::invalidFilesAreRefused_data()
@@ -146,19 +138,14 @@ void TestMapFile::invalidFilesAreRefused()
     TempHome home;
     const QString path = home.Path() + QStringLiteral("/bad.CVX");
     QVERIFY(WriteBytes(path, bytes));
-    ClearMap();
-    iDmxMap[7] = 3;
-    bMapChanged = true;
-    const MapTable before = iDmxMap;
-    sMapFile = path;
-    QCOMPARE(ReadMapFile().kind, MapFileError::NotValid);
-    QVERIFY(iDmxMap == before);
-    QCOMPARE(bMapChanged, true);
+    const MapFileContent content = ReadMap(path);
+    QCOMPARE(content.error.kind, MapFileError::NotValid);
+    QVERIFY(content.map == MapTable{});
+    QCOMPARE(content.tail.kind, LabelsTail::None);
 }
 
 // Each row: a read or a save, the path ('@' is a folder that holds a folder folder.CVX and a
-// named pipe pipe.CVX), and the system's reason (empty: any). Nothing is made on the disk,
-// and the document stays as it was.
+// named pipe pipe.CVX), and the system's reason (empty: any). Nothing is made on the disk.
 void TestMapFile::filesThatCannotBeUsed_data()
 {
     QTest::addColumn<bool>("save");
@@ -192,21 +179,13 @@ void TestMapFile::filesThatCannotBeUsed()
     // Nothing may wait on a pipe that nobody writes or reads.
     const HangGuard guard(20);
     path.replace(QLatin1Char('@'), home.Path());
-    ClearMap();
-    iDmxMap[0] = 1;
-    bMapChanged = true;
-    const MapTable before = iDmxMap;
-    sMapFile = path;
 
-    const MapFileError error = save ? WriteMapFile() : ReadMapFile();
+    const MapFileError error = save ? WriteLabelledMap(path, KnownMap(), MapLabels()) : ReadMap(path).error;
 
     QCOMPARE(error.kind, save ? MapFileError::CannotSave : MapFileError::CannotOpen);
     QVERIFY(!error.reason.isEmpty());
     if (!reason.isEmpty())
         QCOMPARE(error.reason, reason);
-    QVERIFY(iDmxMap == before);
-    QCOMPARE(bMapChanged, true);
-    QCOMPARE(sMapFile, path);
     QCOMPARE(Entries(home.Path()), QStringList({"folder.CVX", "pipe.CVX"}));
 }
 
@@ -237,14 +216,10 @@ void TestMapFile::failedSaveLeavesTheOldFileWhole()
         readOnly.emplace(path);
         QVERIFY(readOnly->Ok());
     }
-    ClearMap();
-    bMapChanged = true;
-    sMapFile = path;
-    const MapFileError error = WriteMapFile();
+    const MapFileError error = WriteLabelledMap(path, ResetMap(), MapLabels());
     QCOMPARE(error.kind, MapFileError::CannotSave);
     QCOMPARE(error.reason, modeOnly ? QStringLiteral("Permission denied") : readOnly->Reason());
     QCOMPARE(ReadBytes(path), good);
-    QCOMPARE(bMapChanged, true);
     QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"good.CVX"}));
 }
 
@@ -341,16 +316,16 @@ void TestMapFile::saveKeepsTheFilesIdentity()
     }
     const Identity before = IdentityOf(path);
 
-    ClearMap();
-    iDmxMap[5] = 63;
-    const QByteArray expected = MapToBytes(iDmxMap) + QByteArray("tail");
+    MapTable map = ResetMap();
+    map[5] = 63;
+    const QByteArray expected = MapToBytes(map) + QByteArray("tail");
     {
         std::optional<AsUser> user;
         if (setup == "group member") {
             user.emplace(1002, 1002, std::vector<gid_t>{1002, 2000});
             QVERIFY(user->Ok());
         }
-        const MapFileError error = WriteMap(saved, iDmxMap);
+        const MapFileError error = WriteMap(saved, map);
         QCOMPARE(error.reason, QString());
         QCOMPARE(error.kind, MapFileError::None);
     }
@@ -373,11 +348,11 @@ void TestMapFile::saveKeepsTheFilesIdentity()
 
     // The owner saves next, as before the group member did.
     if (setup == "group member") {
-        iDmxMap[6] = 62;
+        map[6] = 62;
         AsUser owner(1001, 2000, {2000});
         QVERIFY(owner.Ok());
-        QCOMPARE(WriteMap(path, iDmxMap).kind, MapFileError::None);
-        QCOMPARE(ReadBytes(path), MapToBytes(iDmxMap) + QByteArray("tail"));
+        QCOMPARE(WriteMap(path, map).kind, MapFileError::None);
+        QCOMPARE(ReadBytes(path), MapToBytes(map) + QByteArray("tail"));
     }
     QCOMPARE(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
              setup == "hard link" || setup == "symbolic link" ? 2 : 1);

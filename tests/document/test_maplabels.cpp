@@ -100,7 +100,7 @@ void TestMapLabels::labelsRoundTrip_data()
     title.title = QStringLiteral("Main stage, spring tour");
     QTest::newRow("a title alone") << title << 1028 + 18 + 65 * 2 + 23;
     MapLabels every;
-    for (int e = 0; e < kLabelledOutputs; ++e)
+    for (int e = 0; e < kOutputs; ++e)
         every.outputs[size_t(e)] = QStringLiteral("Output %1").arg(e);
     every.title = QStringLiteral("Every output");
     QTest::newRow("every label and the title") << every << 1028 + 18 + 65 * 2 + 12 + 10 * 8 + 54 * 9;

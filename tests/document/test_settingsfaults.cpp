@@ -1,6 +1,7 @@
 // Settings files that are damaged, huge, oddly written or protected: the port start-up
 // takes from them, and that writing the port changes the port line and nothing else.
 #include "document/modCVDMXMap.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/DiskFault.h"
 #include "kit/FileAccess.h"
 #include "kit/Files.h"

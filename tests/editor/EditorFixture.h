@@ -7,6 +7,7 @@
 #include "kit/TempHome.h"
 #include "toolkit/MsgBox.h"
 
+#include <QAction>
 #include <QTest>
 #include <memory>
 
@@ -14,6 +15,16 @@ struct EditorFixture {
     TempHome home;
     MsgBoxScript boxes;
     std::unique_ptr<frmCVDMXMap> w;
+
+    // Picks File/New, Open, Save or Save As: command is "new", "open", "save" or "saveas".
+    void FileCommand(const QString &command)
+    {
+        QAction *item = command == "new" ? w->mnuFileNew
+            : command == "open"          ? w->mnuFileOpen
+            : command == "save"          ? w->mnuFileSave
+                                         : w->mnuFileSaveAs;
+        item->trigger();
+    }
 
     EditorFixture()
     {

@@ -223,12 +223,7 @@ void TestDiskFaults::refusedCommandLosesNothing()
 
     ChooseFile dialog(target, setup == "vanishes");
     f.boxes.Answer({toolkit::vbYes, toolkit::vbOK});
-    if (command == "open")
-        f.w->mnuFileOpen->trigger();
-    else if (command == "saveas")
-        f.w->mnuFileSaveAs->trigger();
-    else
-        f.w->mnuFileSave->trigger();
+    f.FileCommand(command);
     noOverride.reset();
     mode.reset();
     mode0444.reset();
@@ -495,7 +490,7 @@ void TestDiskFaults::startupWithoutAWorkingFolder()
     int portOfTheLine = 0;
     InCommWindow(w, [&](frmCVDMXMapComm &comm) {
         comm.cboComPort->SetListIndex(3);
-        portOfTheLine = comm.comDev.CommPort().Number();
+        portOfTheLine = comm.comDev().CommPort().Number();
     });
     QCOMPARE(int(iComPort), 3);
     QCOMPARE(portOfTheLine, 4);

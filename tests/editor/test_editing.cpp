@@ -193,9 +193,9 @@ void TestEditing::rangeCommands()
     QTest::mouseClick(button, Qt::LeftButton);
 
     if (QByteArray(QTest::currentDataTag()) == "sequence over all 512 from 0") {
-        for (int c = 0; c < 64; ++c)
+        for (int c = 0; c < kOutputs; ++c)
             QCOMPARE(int(iDmxMap[c]), c);
-        for (int c = 64; c < kChannels; ++c)
+        for (int c = kOutputs; c < kChannels; ++c)
             QCOMPARE(iDmxMap[c], int16_t(255));
     } else {
         for (int k = 0; k < after.size(); ++k)

@@ -54,6 +54,8 @@ private slots:
     void labelsGoWithTheDocument_data();
     void labelsGoWithTheDocument();
     void labelledCellsDescribeTheirOutput();
+    void boxesSeeTheDocumentAsItWas_data();
+    void boxesSeeTheDocumentAsItWas();
 };
 
 // Each row: the state before (titled, changed), the command, the answers to the discard
@@ -132,14 +134,7 @@ void TestFileCommands::stateTable()
     if (!dialog.isEmpty())
         dialogs.Answer({dialog == "cancel" ? QString() : dir + dialog});
 
-    if (command == "new")
-        f.w->mnuFileNew->trigger();
-    else if (command == "open")
-        f.w->mnuFileOpen->trigger();
-    else if (command == "save")
-        f.w->mnuFileSave->trigger();
-    else
-        f.w->mnuFileSaveAs->trigger();
+    f.FileCommand(command);
 
     QCOMPARE(f.boxes.Shown(), prompt.isEmpty() ? QList<ShownBox>() : QList<ShownBox>{kDiscardBox});
     QCOMPARE(f.boxes.Unexpected(), 0);
@@ -557,6 +552,76 @@ void TestFileCommands::labelledCellsDescribeTheirOutput()
     f.w->mnuFileNew_Click();
     QCOMPARE(described(), QStringList(kChannels, QString()));
     QCOMPARE(announced(), (QList<QObject *>{f.w->lblDimChan[0], f.w->lblDimChan[1], f.w->lblDimChan[3]}));
+}
+
+// Each row: a command that fails, the file chosen ('@' is the working folder; none for
+// Save) and the file error shown. Every box of the command, the discard prompt and the
+// error alike, is shown while the document is still the one before the command: its file,
+// its flag, its map and labels and the window's title; and so it stays.
+void TestFileCommands::boxesSeeTheDocumentAsItWas_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("open: not a map") << "open"
+                                     << "@/short.CVX"
+                                     << "Not A Valid Map File.\r\n@/short.CVX";
+    QTest::newRow("open: missing") << "open"
+                                   << "@/missing.CVX"
+                                   << "Unable To Open Map File.\r\n@/missing.CVX\r\nNo such file or directory";
+    QTest::newRow("save as: a missing folder")
+        << "saveas"
+        << "@/nowhere/x.CVX"
+        << "Unable To Save Map File.\r\n@/nowhere/x.CVX\r\nNo such file or directory";
+    QTest::newRow("save: the file's folder is gone")
+        << "save"
+        << ""
+        << "Unable To Save Map File.\r\n@/gone/titled.CVX\r\nNo such file or directory";
+}
+
+void TestFileCommands::boxesSeeTheDocumentAsItWas()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, chosen);
+    QFETCH(QString, error);
+    EditorFixture f;
+    const QString dir = f.home.WorkFolder();
+    chosen.replace(QLatin1Char('@'), dir);
+    error.replace(QLatin1Char('@'), dir);
+    QVERIFY(WriteBytes(dir + QStringLiteral("/short.CVX"), QByteArray(10, '\0')));
+    sMapFile = dir + QStringLiteral("/gone/titled.CVX");
+    iDmxMap[10] = 33;
+    tMapLabels = RigLabels();
+    bMapChanged = true;
+    f.w->ShowScreen();
+    const MapTable map = iDmxMap;
+    const QString title = f.w->windowTitle();
+    const QString document = sMapFile + QStringLiteral(" changed ") + title;
+
+    FileDialogScript dialogs({chosen});
+    QStringList seen;
+    QList<ShownBox> boxes;
+    toolkit::SetMsgBoxResponder([&](const QString &text, int buttons, const QString &boxTitle) {
+        boxes.append({text, buttons, boxTitle});
+        const bool same = iDmxMap == map && tMapLabels == RigLabels();
+        seen << sMapFile + (bMapChanged ? QStringLiteral(" changed ") : QStringLiteral(" unchanged "))
+                + f.w->windowTitle() + (same ? QString() : QStringLiteral(" (another map)"));
+        return int(buttons == toolkit::vbYesNo + toolkit::vbQuestion ? toolkit::vbYes : toolkit::vbOK);
+    });
+    f.FileCommand(command);
+    toolkit::SetMsgBoxResponder({});
+
+    QList<ShownBox> expected{FileErrorBox(error)};
+    if (command == "open")
+        expected.prepend(kDiscardBox);
+    QCOMPARE(boxes, expected);
+    QCOMPARE(seen, QStringList(expected.size(), document));
+    QCOMPARE(dialogs.Shown().size(), command == "save" ? 0 : 1);
+    QCOMPARE(sMapFile, dir + QStringLiteral("/gone/titled.CVX"));
+    QCOMPARE(bMapChanged, true);
+    QVERIFY(iDmxMap == map);
+    QCOMPARE(tMapLabels, RigLabels());
+    QCOMPARE(f.w->windowTitle(), title);
 }
 
 QTEST_MAIN(TestFileCommands)

@@ -7,7 +7,16 @@
 bool AtRest(const frmCVDMXMapComm &w)
 {
     return w.cboComPort->isEnabled() && w.cmdDownload->isEnabled() && w.cmdFirmRev->isEnabled()
-        && w.cmdClose->isEnabled() && w.pbDL->isHidden() && !w.comDev.PortOpen();
+        && w.cmdClose->isEnabled() && w.pbDL->isHidden() && !w.comDev().PortOpen();
+}
+
+CommDocument HeldDocument::Document()
+{
+    return {[this]() -> const MapTable & { return map; }, [this] { return port; },
+            [this](int16_t chosen) {
+                port = chosen;
+                remembered.append(chosen);
+            }};
 }
 
 CommWindowLog::CommWindowLog(frmCVDMXMapComm &w) : w_(w)
@@ -57,7 +66,7 @@ bool CommWindowLog::eventFilter(QObject *o, QEvent *e)
 
 void CommWindowLog::Log(const QString &what)
 {
-    log.append(what + (w_.comDev.PortOpen() ? " [open]" : " [closed]"));
+    log.append(what + (w_.comDev().PortOpen() ? " [open]" : " [closed]"));
 }
 
 QStringList DownloadLog(int lastBlock, const QString &boxTitle, bool portOpen)

@@ -1,5 +1,6 @@
 #pragma once
 #include "comm/frmCVDMXMapComm.h"
+#include "kit/Maps.h"
 #include "kit/MsgBoxScript.h"
 
 #include <QHash>
@@ -7,6 +8,16 @@
 
 // The four controls enabled, the bar hidden and the port closed: the window at rest.
 bool AtRest(const frmCVDMXMapComm &w);
+
+// A document of a test's own for the communications window: the map to send, the port
+// chosen last, and every port the window asked to remember, in order.
+struct HeldDocument {
+    MapTable map{};
+    int16_t port = 0;
+    QList<int16_t> remembered;
+
+    CommDocument Document();
+};
 
 // Records, in order, what the communications window does to its controls and the message
 // boxes it shows (each answered OK), each with the port's state at that moment:

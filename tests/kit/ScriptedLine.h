@@ -1,5 +1,6 @@
 #pragma once
-#include "platform/Line.h"
+#include "platform/Clock.h"
+#include "platform/Port.h"
 
 #include <QByteArray>
 #include <QList>

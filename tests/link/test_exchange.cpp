@@ -36,8 +36,8 @@ private slots:
 
 // Each row: what the line does after the frame, characters waiting before the send, the
 // port's receive buffer (-1: no limit), the characters awaited, then the outcome: a fault,
-// sReply afterwards ("earlier": the reply held before), the fake time at which the
-// exchange ended, and what each read of the port returned.
+// the reply (none with a fault), the fake time at which the exchange ended, and what each
+// read of the port returned.
 void TestExchange::rules_data()
 {
     QTest::addColumn<ScriptedLine::Step>("step");
@@ -72,12 +72,12 @@ void TestExchange::rules_data()
     // The wait ends because the characters are there, but the stopwatch read after the
     // wait decides: it shows the limit reached.
     QTest::newRow("complete right at the limit: a time-out")
-        << Answer("[04]", kRevisionReply, kLimit) << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
+        << Answer("[04]", kRevisionReply, kLimit) << none << -1 << 20 << true << "" << kLimit << timedOut;
     QTest::newRow("reply after the limit")
-        << Answer("[04]", kRevisionReply, kLimit + 200) << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
-    QTest::newRow("silence") << Silent("[04]") << none << -1 << 20 << true << "earlier" << kLimit << timedOut;
+        << Answer("[04]", kRevisionReply, kLimit + 200) << none << -1 << 20 << true << "" << kLimit << timedOut;
+    QTest::newRow("silence") << Silent("[04]") << none << -1 << 20 << true << "" << kLimit << timedOut;
     QTest::newRow("one character short") << Answer("[04]", kRevisionReply.chopped(1), 10) << none << -1 << 20 << true
-                                         << "earlier" << kLimit << timedOut;
+                                         << "" << kLimit << timedOut;
     QTest::newRow("characters waiting before the send are discarded")
         << Answer("[03]", kChecksumReply, 8) << QByteArray("[01][01]") << -1 << 18 << false << sum << 8
         << Discarded("[01][01]") + QList<QByteArray>{kChecksumReply};
@@ -93,14 +93,14 @@ void TestExchange::rules_data()
     QTest::newRow("iRet 0 ends at once") << Answer("[04]", kRevisionReply, 300) << none << -1 << 0 << false << "" << 0
                                          << Discarded() + QList<QByteArray>{QByteArray()};
     QTest::newRow("device gone: a time-out at once")
-        << HangsUp("[04]", 300) << none << -1 << 20 << true << "earlier" << 300 << timedOut;
+        << HangsUp("[04]", 300) << none << -1 << 20 << true << "" << 300 << timedOut;
     QTest::newRow("device gone after part of the reply") << [] {
         ScriptedLine::Step step = InPieces("[04]", {{40, "[CVDMX"}});
         step.hangUpAtMs = 90;
         return step;
-    }() << none << -1 << 20 << true << "earlier" << 90 << timedOut;
+    }() << none << -1 << 20 << true << "" << 90 << timedOut;
     QTest::newRow("write error: a time-out at once")
-        << WriteFails("[04]") << none << -1 << 20 << true << "earlier" << 0 << timedOut;
+        << WriteFails("[04]") << none << -1 << 20 << true << "" << 0 << timedOut;
 }
 
 void TestExchange::rules()
@@ -119,13 +119,11 @@ void TestExchange::rules()
     line.SetReceiveBuffer(buffer);
     line.Arrive(waiting);
     dmxlink::Exchange exchange(line, line);
-    exchange.sReply = QStringLiteral("earlier");
-    exchange.bCommFault = !fault;
 
-    exchange.LSComPrg(QString::fromLatin1(step.frame), int16_t(iRet));
+    const dmxlink::ExchangeResult result = exchange.Run(QString::fromLatin1(step.frame), int16_t(iRet));
 
-    QCOMPARE(exchange.bCommFault, fault);
-    QCOMPARE(exchange.sReply, reply);
+    QCOMPARE(result.fault, fault);
+    QCOMPARE(result.reply, reply);
     QCOMPARE(line.Now(), int64_t(ms));
     QCOMPARE(line.Taken(), taken);
     QCOMPARE(line.Sent(), QList<QByteArray>{step.frame});
@@ -138,17 +136,13 @@ void TestExchange::partialReplyTimesOutAndIsDiscardedNext()
     QString reason;
     QVERIFY(line.Open(QStringLiteral("/dev/cvdmx-scripted"), &reason));
     dmxlink::Exchange exchange(line, line);
-    exchange.sReply = QStringLiteral("earlier");
 
-    exchange.LSComPrg(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength);
-    QVERIFY(exchange.bCommFault);
-    QCOMPARE(exchange.sReply, QStringLiteral("earlier"));
+    QCOMPARE(exchange.Run(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength), (dmxlink::ExchangeResult{true, {}}));
     QCOMPARE(line.Now(), int64_t(kLimit));
     QCOMPARE(line.InBufferCount(), 19);
 
-    exchange.LSComPrg(dmxlink::kChecksumCommand, dmxlink::kChecksumReplyLength);
-    QVERIFY(!exchange.bCommFault);
-    QCOMPARE(exchange.sReply, QString::fromLatin1(kChecksumReply));
+    QCOMPARE(exchange.Run(dmxlink::kChecksumCommand, dmxlink::kChecksumReplyLength),
+             (dmxlink::ExchangeResult{false, QString::fromLatin1(kChecksumReply)}));
     QCOMPARE(line.Now(), int64_t(kLimit + 15));
     QCOMPARE(line.Taken(), Discarded() + Discarded(kRevisionReply.chopped(1)) + QList<QByteArray>{kChecksumReply});
     QCOMPARE(line.Sent(), (QList<QByteArray>{"[04]", "[03]"}));
@@ -162,15 +156,11 @@ void TestExchange::lostLineFailsEveryLaterExchangeAtOnce()
     QString reason;
     QVERIFY(line.Open(QStringLiteral("/dev/cvdmx-scripted"), &reason));
     dmxlink::Exchange exchange(line, line);
-    exchange.sReply = QStringLiteral("kept");
 
-    exchange.LSComPrg(QString::fromLatin1(block), dmxlink::kBlockReplyLength);
-    QVERIFY(exchange.bCommFault);
+    QCOMPARE(exchange.Run(QString::fromLatin1(block), dmxlink::kBlockReplyLength), (dmxlink::ExchangeResult{true, {}}));
     QCOMPARE(line.Now(), int64_t(25));
-    exchange.LSComPrg(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength);
-    QVERIFY(exchange.bCommFault);
+    QCOMPARE(exchange.Run(dmxlink::kFirmRevCommand, dmxlink::kFirmRevReplyLength), (dmxlink::ExchangeResult{true, {}}));
     QCOMPARE(line.Now(), int64_t(25));
-    QCOMPARE(exchange.sReply, QStringLiteral("kept"));
     QCOMPARE(line.Sent(), (QList<QByteArray>{block, "[04]"}));
 }
 
@@ -191,12 +181,12 @@ void TestExchange::overARealSerialPort()
     });
     platform::Stopwatch clock;
     dmxlink::Exchange exchange(port, clock);
-    exchange.LSComPrg(QStringLiteral("[04]"), 20);
+    const dmxlink::ExchangeResult result = exchange.Run(QStringLiteral("[04]"), 20);
     controller.join();
     QCOMPARE(sent, QByteArray("[04]"));
-    QVERIFY(!exchange.bCommFault);
+    QVERIFY(!result.fault);
     // A reply written in one go arrives in one piece on a pseudo-terminal.
-    QCOMPARE(exchange.sReply, QStringLiteral("[ABCDEFGHIJKLMNOPQR]tail"));
+    QCOMPARE(result.reply, QStringLiteral("[ABCDEFGHIJKLMNOPQR]tail"));
     QCOMPARE(pty.Read(1, 100), QByteArray());
 }
 

@@ -3,7 +3,7 @@
 // its old or its new bytes, nothing left beside it is more readable than the file, and the
 // next run of the same writer leaves the new bytes and nothing else.
 #include "document/MapCsv.h"
-#include "document/MapFile.h"
+#include "editor/DocumentGlobals.h"
 #include "kit/ChildRun.h"
 #include "kit/DiskFault.h"
 #include "kit/Files.h"
@@ -36,15 +36,14 @@ constexpr uid_t kOtherUser = 1001;
 
 MapTable SavedMap()
 {
-    return MapOf([](int i) { return int16_t(i % 64); }, 4, 9);
+    return MapOf([](int i) { return int16_t(i % kOutputs); }, 4, 9);
 }
 
-// The child that saves as the editor's File/Save does: WriteMapFile on sMapFile.
+// The child that saves as the editor's File/Save does: WriteMapFile of iDmxMap.
 int SaveMapAsTheEditorDoes(const QString &path)
 {
     iDmxMap = SavedMap();
-    sMapFile = path;
-    return WriteMapFile().kind == MapFileError::None ? 0 : 3;
+    return WriteMapFile(path).kind == MapFileError::None ? 0 : 3;
 }
 
 // A sheet made twice differs in its creation time only.

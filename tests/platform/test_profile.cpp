@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 
 #include <QTest>
+#include <climits>
 
 using platform::ProfileInt;
 using platform::ProfileValue;
@@ -91,7 +92,12 @@ void TestProfile::integers_data()
     QTest::newRow("hex prefix") << QByteArray("0x10") << 0LL;
     QTest::newRow("inner blank") << QByteArray("1 2") << 1LL;
     QTest::newRow("2^31") << QByteArray("2147483648") << 2147483648LL;
-    QTest::newRow("huge saturates") << QByteArray("99999999999999999999999999") << 9223372036854775790LL;
+    QTest::newRow("the largest") << QByteArray("9223372036854775807") << LLONG_MAX;
+    QTest::newRow("one past the largest") << QByteArray("9223372036854775808") << LLONG_MAX;
+    QTest::newRow("huge saturates") << QByteArray("99999999999999999999999999") << LLONG_MAX;
+    QTest::newRow("the smallest") << QByteArray("-9223372036854775808") << LLONG_MIN;
+    QTest::newRow("one below the smallest") << QByteArray("-9223372036854775809") << LLONG_MIN;
+    QTest::newRow("huge negative saturates") << QByteArray("-99999999999999999999999999") << LLONG_MIN;
 }
 
 void TestProfile::integers()

@@ -71,13 +71,13 @@ sheet::Sheet Busy(sheet::Paper paper)
 {
     MapTable map;
     for (int c = 0; c < kChannels; ++c)
-        map[c] = int16_t(c * 7 % 64);
+        map[c] = int16_t(c * 7 % kOutputs);
     map[kDevAddEntry] = 0;
     map[kDevRangeEntry] = 15;
     sheet::Sheet input = SheetOf(map, paper);
     input.fileName = QStringLiteral("Touring_rig_").repeated(12) + QStringLiteral("final.CVX");
     input.title = QStringLiteral("A title longer than a map file keeps, ").repeated(5);
-    for (int entry = 0; entry < sheet::kOutputs; ++entry)
+    for (int entry = 0; entry < modCVDMXMap::kOutputs; ++entry)
         input.labels[size_t(entry)]
             = QString::asprintf("Output %02d: a label of sixty-four characters, wrapped in the list", entry);
     return input;

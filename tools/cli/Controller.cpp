@@ -21,10 +21,17 @@ bool Controller::Open(const QString &port)
     return false;
 }
 
+dmxlink::ExchangeResult Controller::Exchange(const QString &command, int16_t replyLength)
+{
+    const dmxlink::ExchangeResult result = dmxlink::Exchange(port_, stopwatch_).Run(command, replyLength);
+    if (!result.fault)
+        reply_ = result.reply;
+    return result;
+}
+
 bool Controller::Ask(const QString &command, int16_t replyLength, const QString &what)
 {
-    exchange_.LSComPrg(command, replyLength);
-    if (!exchange_.bCommFault)
+    if (!Exchange(command, replyLength).fault)
         return true;
     ReportFault(what);
     return false;
@@ -46,7 +53,7 @@ void Controller::ReportFault(const QString &what) const
 
 QString Controller::ReplyChecksum() const
 {
-    return exchange_.sReply.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits);
+    return reply_.mid(dmxlink::kChecksumPos, dmxlink::kChecksumDigits);
 }
 
 } // namespace cli

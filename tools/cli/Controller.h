@@ -17,22 +17,26 @@ public:
     // "COM1 (/dev/ttyS0)" or the device path, for messages.
     const QString &Where() const { return where_; }
 
-    // Sends command and waits for replyLength characters; reports a time-out or a lost line.
+    // Sends command and waits for replyLength characters; a reply in time becomes the last
+    // reply.
+    dmxlink::ExchangeResult Exchange(const QString &command, int16_t replyLength);
+    // The same, reporting a time-out or a lost line.
     bool Ask(const QString &command, int16_t replyLength, const QString &what);
     // Reports the time-out or lost line that ended the exchange about what; after a
     // time-out, also what to check.
     void ReportFault(const QString &what) const;
     // Whether the last fault was a lost line rather than a time-out.
     bool LineLost() const { return !port_.LineOk(); }
+    // The last reply that came in time.
+    const QString &Reply() const { return reply_; }
     // The map checksum in the last reply.
     QString ReplyChecksum() const;
-    dmxlink::Exchange &Link() { return exchange_; }
 
 private:
     platform::SerialPort port_;
     platform::Stopwatch stopwatch_;
-    dmxlink::Exchange exchange_{port_, stopwatch_};
     QString where_;
+    QString reply_;
 };
 
 } // namespace cli

@@ -31,19 +31,21 @@ int RunDownload(Job &job)
     const QString &file = job.files[0];
     const dmxlink::MapTable &map = job.maps[0];
     Controller &controller = *job.controller;
-    dmxlink::Exchange &link = controller.Link();
 
     Progress(QStringLiteral("Downloading ") + QFileInfo(file).fileName() + QStringLiteral(" to ") + controller.Where()
              + QStringLiteral(": block"));
     int block = -1;
-    // The exchange leaves sReply alone when it times out, so an empty reply after a
-    // fault means the block itself went unanswered, not the checksum query after it.
-    const dmxlink::DownloadResult result = dmxlink::DownloadMap(link, map, [&](int b) {
+    int answered = 0;
+    const auto exchange = [&](const QString &frame, int16_t replyLength) {
+        const dmxlink::ExchangeResult result = controller.Exchange(frame, replyLength);
+        answered += result.fault ? 0 : 1;
+        return result;
+    };
+    const dmxlink::DownloadResult result = dmxlink::DownloadMap(exchange, map, [&](int b) {
         block = b;
-        link.sReply.clear();
         Progress(QStringLiteral(" %1").arg(b + 1));
     });
-    const bool blocksAnswered = block == dmxlink::kBlocks - 1 && !link.sReply.isEmpty();
+    const bool blocksAnswered = answered >= dmxlink::kBlocks;
     Progress(blocksAnswered ? QStringLiteral(", checksum\n") : QStringLiteral("\n"));
     controller.Close();
 

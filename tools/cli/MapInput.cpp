@@ -47,7 +47,7 @@ std::optional<modCVDMXMap::MapLabels> UsableLabels(const QString &path, const mo
         Error(path + QStringLiteral(": ") + tail.problem);
         return std::nullopt;
     }
-    return tail.kind == LabelsTail::Labels ? tail.labels : modCVDMXMap::MapLabels();
+    return tail.LabelsOrNone();
 }
 
 } // namespace cli

@@ -46,9 +46,9 @@ PortReply AskController(const QString &device)
         return reply;
     }
     for (const Query &query : kQueries) {
-        exchange.LSComPrg(query.command, query.replyLength);
-        if (!exchange.bCommFault) {
-            reply.*query.value = exchange.sReply.mid(query.position, query.length);
+        const dmxlink::ExchangeResult result = exchange.Run(query.command, query.replyLength);
+        if (!result.fault) {
+            reply.*query.value = result.reply.mid(query.position, query.length);
             continue;
         }
         if (!port.LineOk()) {

@@ -13,7 +13,7 @@ int RunRevision(Job &job)
                         QStringLiteral("the revision query ") + dmxlink::kFirmRevCommand))
         return kTimeout;
     controller.Close();
-    Out(dmxlink::FirmRevText(controller.Link().sReply));
+    Out(dmxlink::FirmRevText(controller.Reply()));
     return kOk;
 }
 

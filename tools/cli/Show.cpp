@@ -24,7 +24,7 @@ int Characters(const QString &text)
 
 QString LabelOf(int16_t entry, const MapLabels &labels)
 {
-    return entry >= 0 && entry < kLabelledOutputs ? labels.outputs[size_t(entry)] : QString();
+    return entry >= 0 && entry < kOutputs ? labels.outputs[size_t(entry)] : QString();
 }
 
 // The channels whose entries show as no output although they are not none, in order.

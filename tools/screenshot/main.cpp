@@ -1,6 +1,6 @@
 // cvdmxmap-screenshot: the editor's real window, offscreen, grabbed to a PNG file with a
 // map loaded; and the sample map, made with the editor's own commands.
-#include "document/MapFile.h"
+#include "editor/DocumentGlobals.h"
 #include "editor/WindowIcon.h"
 #include "editor/frmCVDMXMap.h"
 
@@ -70,8 +70,7 @@ int MakeSample(const QString &path)
     Assign(w, 100, 21);
     OverRange(w, 100, 102, w.cmdMSSeq);
     OverRange(w, 5, 6, w.cmdMSClear);
-    sMapFile = path;
-    const MapFileError error = WriteMapFile();
+    const MapFileError error = WriteMapFile(path);
     if (error.kind != MapFileError::None)
         return Fail(path + QStringLiteral(": ") + Reason(error));
     return 0;
@@ -81,8 +80,7 @@ int MakeSample(const QString &path)
 bool ShowMap(frmCVDMXMap &w, const QString &mapPath)
 {
     w.ShowAndActivate();
-    sMapFile = mapPath;
-    const MapFileError error = ReadMapFile();
+    const MapFileError error = ReadMapFile(mapPath);
     if (error.kind != MapFileError::None) {
         Fail(mapPath + QStringLiteral(": ") + Reason(error));
         return false;
