@@ -95,7 +95,10 @@ void frmCVDMXMap::lblDimChan_MouseDown(int Index, int Button, int Shift, int /*X
     }
 }
 
-void frmCVDMXMap::lblDimChan_Click(int /*Index*/) {}
+void frmCVDMXMap::lblDimChan_Click(int /*Index*/)
+{
+    CVDMX_TRACE("lblDimChan_Click");
+}
 
 void frmCVDMXMap::lblDMXChan_Click(int Index)
 {
@@ -106,17 +109,21 @@ void frmCVDMXMap::lblDMXChan_Click(int Index)
 
 void frmCVDMXMap::Form_Click()
 {
+    CVDMX_TRACE("Form_Click");
     cboDimChan->hide();
 }
 void frmCVDMXMap::Form_DblClick()
 {
+    CVDMX_TRACE("Form_DblClick");
     cboDimChan->hide();
 }
 void frmCVDMXMap::Label1_Click()
 {
+    CVDMX_TRACE("Label1_Click");
     cboDimChan->hide();
 }
 void frmCVDMXMap::lblHeader_Click()
 {
+    CVDMX_TRACE("lblHeader_Click");
     cboDimChan->hide();
 }

@@ -19,7 +19,6 @@ private slots:
     void chooserHoldsSixtyFiveEntries_data();
     void chooserHoldsSixtyFiveEntries();
     void chooserInTheLastColumnStaysInsideTheWindow();
-    void leftPressPaintsBeforeTheChooserOpens();
     void pressSequences_data();
     void pressSequences();
     void leftPressEndsTheRange();
@@ -31,7 +30,6 @@ private slots:
     void titleShowsAPathLetterForLetter_data();
     void titleShowsAPathLetterForLetter();
     void wheelOverTheOpenChooserChangesNothing();
-    void doubleClickRunsACellsHandlerOnce();
 };
 
 void TestSelection::leftPressOpensTheChooser_data()
@@ -114,25 +112,6 @@ void TestSelection::chooserInTheLastColumnStaysInsideTheWindow()
     f.Press(511, Qt::LeftButton);
     QCOMPARE(f.w->cboDimChan->pos(), QPoint(1321 - 73, 652));
     QVERIFY(f.w->cboDimChan->geometry().right() < frmCVDMXMap::kClientWidth);
-}
-
-// One left press: the range is painted off first, then the chooser is filled and its
-// selection stored back, with one refresh, and only then shown.
-void TestSelection::leftPressPaintsBeforeTheChooserOpens()
-{
-    EditorFixture f;
-    QStringList trace;
-    toolkit::CallTrace::Install(&trace);
-    f.Press(3, Qt::LeftButton);
-    toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace,
-             QStringList({
-                 "lblDimChan_MouseDown",
-                 "  ShowMS",
-                 "  ChanSel",
-                 "    cboDimChan_Click",
-                 "      ShowScreen",
-             }));
 }
 
 // Each row: presses as (cell, button, modifiers), then the expected range.
@@ -345,43 +324,6 @@ void TestSelection::wheelOverTheOpenChooserChangesNothing()
     QCOMPARE(bMapChanged, false);
     QVERIFY(f.w->cboDimChan->isVisible());
     QVERIFY(!f.w->cboDimChan->hasFocus());
-}
-
-// Double clicks through the window, as the mouse makes them: the second press is a double
-// click, which the grid does not handle, so each handler runs once; a double click on the
-// background still hides the chooser.
-void TestSelection::doubleClickRunsACellsHandlerOnce()
-{
-    EditorFixture f;
-    QWindow *window = f.w->windowHandle();
-    auto at = [&](QWidget *cell) { return cell->mapTo(f.w.get(), QPoint(5, 5)); };
-    QStringList trace;
-    toolkit::CallTrace::Install(&trace);
-    QTest::mouseDClick(window, Qt::LeftButton, {}, at(f.w->lblDMXChan[17]));
-    QCOMPARE(trace, QStringList({"lblDMXChan_Click", "  ChanSel", "    cboDimChan_Click", "      ShowScreen"}));
-    QCOMPARE(f.w->iCurChan, int16_t(17));
-    QVERIFY(f.w->cboDimChan->isVisible());
-
-    trace.clear();
-    QTest::mouseDClick(window, Qt::RightButton, {}, at(f.w->lblDimChan[30]));
-    QCOMPARE(trace, QStringList({"lblDimChan_MouseDown", "  ShowMS"}));
-    QVERIFY(!f.w->cboDimChan->isVisible());
-    QCOMPARE(f.w->iMSStart, int16_t(30));
-
-    trace.clear();
-    QTest::mouseDClick(window, Qt::RightButton, Qt::ShiftModifier, at(f.w->lblDimChan[33]));
-    QCOMPARE(trace, QStringList({"lblDimChan_MouseDown", "  ShowMS"}));
-    QCOMPARE(f.w->iMSEnd, int16_t(33));
-
-    QTest::mouseClick(window, Qt::LeftButton, {}, at(f.w->lblDMXChan[2]));
-    QVERIFY(f.w->cboDimChan->isVisible());
-    trace.clear();
-    QTest::mouseDClick(window, Qt::LeftButton, {}, f.w->client->mapTo(f.w.get(), QPoint(700, 30)));
-    toolkit::CallTrace::Install(nullptr);
-    QCOMPARE(trace, QStringList());
-    QVERIFY(!f.w->cboDimChan->isVisible());
-    QCOMPARE(f.w->bMSActive, true);
-    QCOMPARE(f.Colour(30), kWhiteCell);
 }
 
 QTEST_MAIN(TestSelection)
