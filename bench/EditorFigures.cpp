@@ -16,14 +16,17 @@ using namespace modCVDMXMap;
 
 namespace {
 
-// A real mouse press and release on a cell, through the application's event dispatch.
-void Press(QWidget *cell, Qt::MouseButton button, Qt::KeyboardModifiers mods)
+// A real mouse press and release 5 pixels into a cell of the window, through the
+// application's event dispatch to the widget there.
+void Press(frmCVDMXMap &w, const toolkit::Cell &cell, Qt::MouseButton button, Qt::KeyboardModifiers mods)
 {
-    const QPointF p(5, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, p, cell->mapToGlobal(p), button, button, mods);
-    QApplication::sendEvent(cell, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, cell->mapToGlobal(p), button, Qt::NoButton, mods);
-    QApplication::sendEvent(cell, &release);
+    const QPoint at = cell.Rect().topLeft() + QPoint(5, 5);
+    QWidget *target = w.client->childAt(at);
+    const QPointF p = target->mapFrom(w.client, at);
+    QMouseEvent press(QEvent::MouseButtonPress, p, target->mapToGlobal(p), button, button, mods);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, target->mapToGlobal(p), button, Qt::NoButton, mods);
+    QApplication::sendEvent(target, &release);
 }
 
 // Counts the paint events the widgets receive, so that a figure can show it took in
@@ -90,7 +93,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
         const int i = (r * 37) % kChannels;
         left.floor.push_back(RepaintMs(w));
         left.samples.push_back(TimeMs([&] {
-            Press(w.lblDimChan[i], Qt::LeftButton, Qt::NoModifier);
+            Press(w, w.lblDimChan[i], Qt::LeftButton, Qt::NoModifier);
             Paint();
         }));
     }
@@ -101,12 +104,12 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     for (int r = 0; r < reps; ++r) {
         right.floor.push_back(RepaintMs(w));
         right.samples.push_back(TimeMs([&] {
-            Press(w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
+            Press(w, w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
             Paint();
         }));
         extend.floor.push_back(RepaintMs(w));
         extend.samples.push_back(TimeMs([&] {
-            Press(w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
+            Press(w, w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
             Paint();
         }));
     }
@@ -130,8 +133,8 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     figures.push_back(refresh);
 
     Figure sequence = ClickPath(QStringLiteral("Sequence Values over 512 channels"));
-    Press(w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
-    Press(w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
+    Press(w, w.lblDimChan[0], Qt::RightButton, Qt::NoModifier);
+    Press(w, w.lblDimChan[511], Qt::RightButton, Qt::ShiftModifier);
     for (int r = 0; r < reps; ++r) {
         iDmxMap.fill(255);
         iDmxMap[0] = int16_t(r % 2);

@@ -27,8 +27,8 @@ void frmCVDMXMap::ShowScreen()
     cboDevRange->SetListIndex(GetDevRange());
     const int a = cboDevAdd->ListIndex();
     for (int i = 0; i < kChannels; ++i) {
-        lblDimChan[i]->SetCaption(OutputLabel(iDmxMap[i], a));
-        lblDimChan[i]->SetDescription(CellLabelOf(iDmxMap[i], a, tMapLabels));
+        lblDimChan[i].SetCaption(OutputLabel(iDmxMap[i], a));
+        lblDimChan[i].SetDescription(CellLabelOf(iDmxMap[i], a, tMapLabels));
     }
 }
 
@@ -38,8 +38,8 @@ void frmCVDMXMap::ChanSel()
     cboDimChan->Clear();
     // Over the current output cell; in the last column it stays inside the window,
     // where Qt would otherwise clip its arrow.
-    const QRect cell = lblDimChan[iCurChan]->geometry();
-    cboDimChan->move(std::min(cell.left(), kClientWidth - kChooserWidth), cell.top());
+    const toolkit::Cell cell = lblDimChan[iCurChan];
+    cboDimChan->move(std::min(cell.Left(), kClientWidth - kChooserWidth), cell.Top());
     cboDimChan->AddItem(QStringLiteral("None"));
     const int a = cboDevAdd->ListIndex();
     for (int k = 0; k <= 63; ++k)
@@ -63,13 +63,13 @@ void frmCVDMXMap::ShowMS()
     const auto [lo, hi] = MSRange();
     for (int i = 0; i < kChannels; ++i) {
         if (!bMSActive)
-            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
+            lblDimChan[i].SetBackColor(toolkit::kPaleYellow);
         else if (i < lo || i > hi)
-            lblDimChan[i]->SetBackColor(toolkit::kSilverGrey);
+            lblDimChan[i].SetBackColor(toolkit::kSilverGrey);
         else if (i == lo)
-            lblDimChan[i]->SetBackColor(toolkit::kWhite);
+            lblDimChan[i].SetBackColor(toolkit::kWhite);
         else
-            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
+            lblDimChan[i].SetBackColor(toolkit::kPaleYellow);
     }
 }
 

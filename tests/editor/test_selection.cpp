@@ -54,7 +54,7 @@ void TestSelection::leftPressOpensTheChooser()
     f.Press(40, Qt::LeftButton);
     QCOMPARE(f.w->iCurChan, int16_t(40));
     QVERIFY(f.w->cboDimChan->isVisible());
-    QCOMPARE(f.w->cboDimChan->pos(), f.w->lblDimChan[40]->pos());
+    QCOMPARE(f.w->cboDimChan->pos(), f.w->lblDimChan[40].Rect().topLeft());
     QCOMPARE(f.w->cboDimChan->pos(), QPoint(122, 192));
     // It stands over the cells, where the next click reaches it.
     const QWidget *top = f.w->client->childAt(f.w->cboDimChan->geometry().center());
@@ -189,7 +189,7 @@ void TestSelection::numberCellClickOpensTheChooserAndKeepsTheRange()
     f.Press(40, Qt::RightButton, Qt::ShiftModifier);
     iDmxMap[17] = 9;
     bMapChanged = false;
-    QTest::mouseClick(f.w->lblDMXChan[17], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    f.Click(f.w->lblDMXChan[17]);
     QCOMPARE(f.w->iCurChan, int16_t(17));
     QVERIFY(f.w->cboDimChan->isVisible());
     QCOMPARE(f.w->cboDimChan->pos(), QPoint(40, 372));
@@ -220,17 +220,17 @@ void TestSelection::passiveAreasOnlyHideTheChooser()
     f.Press(60, Qt::LeftButton);
     f.Press(5, Qt::RightButton);
     f.Press(8, Qt::RightButton, Qt::AltModifier);
-    QTest::mouseClick(f.w->lblDMXChan[60], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    f.Click(f.w->lblDMXChan[60]);
     QVERIFY(f.w->cboDimChan->isVisible());
     const QPoint background(700, 30); // between the header row and the grid
     if (where == "click")
-        QTest::mouseClick(f.w->client, Qt::LeftButton, Qt::NoModifier, background);
+        f.Click(background);
     else if (where == "dblclick")
-        QTest::mouseDClick(f.w->client, Qt::LeftButton, Qt::NoModifier, background);
+        Mouse(f.w->client).DoubleClick(background, Qt::LeftButton);
     else if (where == "header")
-        QTest::mouseClick(f.w->lblHeader, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        f.Click(f.w->lblHeader);
     else
-        QTest::mouseClick(f.w->Label1, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        f.Click(f.w->Label1);
     QVERIFY(!f.w->cboDimChan->isVisible());
     QCOMPARE(f.w->iCurChan, int16_t(60));
     QCOMPARE(f.w->bMSActive, true);

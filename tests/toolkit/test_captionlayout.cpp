@@ -62,10 +62,10 @@ void TestCaptionLayout::matchesQtStaticText_data()
         for (int v = -1; v < 64; ++v)
             outputs << OutputLabel(int16_t(v), a);
     }
-    QTest::newRow("channel numbers") << w.lblDMXChan[0]->font() << numbers << true;
-    QTest::newRow("numbers in the output font") << w.lblDimChan[0]->font() << numbers << true;
-    QTest::newRow("outputs") << w.lblDimChan[0]->font() << outputs << false;
-    QTest::newRow("legends") << w.lblHeader->font() << QStringList{w.lblHeader->text(), w.Label1->text(), QString()}
+    QTest::newRow("channel numbers") << w.lblDMXChan[0].Font() << numbers << true;
+    QTest::newRow("numbers in the output font") << w.lblDimChan[0].Font() << numbers << true;
+    QTest::newRow("outputs") << w.lblDimChan[0].Font() << outputs << false;
+    QTest::newRow("legends") << w.lblHeader.Font() << QStringList{w.lblHeader.Caption(), w.Label1.Caption(), QString()}
                              << false;
 }
 
