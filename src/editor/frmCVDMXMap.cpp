@@ -11,6 +11,7 @@
 #include "toolkit/MsgBox.h"
 #include "toolkit/OuterSize.h"
 #include "toolkit/Palette.h"
+#include "toolkit/Twips.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -42,6 +43,8 @@ constexpr int kRowPitch = 20;
 // 40, so that the two share a column of pixels.
 constexpr QRect kNumberCell(8, 0, 33, 17);
 constexpr QRect kOutputCell(40, 0, 41, 17);
+// The window's top edge below the screen's, as designed.
+constexpr int kWindowTopTwips = 60;
 
 toolkit::Cell Legend(toolkit::CellGrid *grid, const QString &text, const QColor &back, const QRect &rect)
 {
@@ -193,7 +196,7 @@ void frmCVDMXMap::Form_Load()
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
     const QSize outer = toolkit::OuterSize(this);
-    const int top = 60 / toolkit::kTwipsPerPixel;
+    const int top = kWindowTopTwips / toolkit::kTwipsPerPixel;
     const double left
         = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(outer.width()) * toolkit::kTwipsPerPixel) / 2;
     QPoint position(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);

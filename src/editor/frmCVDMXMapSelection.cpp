@@ -76,7 +76,7 @@ void frmCVDMXMap::ShowMS()
 void frmCVDMXMap::lblDimChan_MouseDown(int Index, int Button, int Shift, int /*X*/, int /*Y*/)
 {
     CVDMX_TRACE("lblDimChan_MouseDown");
-    if (Button == 1) {
+    if (Button == toolkit::vbLeftButton) {
         bMSActive = false;
         ShowMS();
         iCurChan = int16_t(Index);

@@ -299,11 +299,24 @@ bool CellGrid::event(QEvent *event)
 
 namespace {
 
-// Modifier-key mask of a mouse event: 1 Shift, 2 Ctrl, 4 Alt.
+int ButtonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return vbLeftButton;
+    case Qt::RightButton:
+        return vbRightButton;
+    case Qt::MiddleButton:
+        return vbMiddleButton;
+    default:
+        return 0;
+    }
+}
+
 int ShiftMask(Qt::KeyboardModifiers modifiers)
 {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-        | (modifiers & Qt::AltModifier ? 4 : 0);
+    return (modifiers & Qt::ShiftModifier ? vbShiftMask : 0) | (modifiers & Qt::ControlModifier ? vbCtrlMask : 0)
+        | (modifiers & Qt::AltModifier ? vbAltMask : 0);
 }
 
 } // namespace
@@ -324,7 +337,7 @@ bool CellGrid::Press(int id, QMouseEvent *event)
     const Array &array = arrays_[cell.array];
     if (array.onMouseDown) {
         const QPoint p = event->position().toPoint() - RectOf(id).topLeft();
-        array.onMouseDown(cell.index, int(event->button()), ShiftMask(event->modifiers()), p.x(), p.y());
+        array.onMouseDown(cell.index, ButtonCode(event->button()), ShiftMask(event->modifiers()), p.x(), p.y());
     }
     return true;
 }

@@ -11,6 +11,14 @@ namespace toolkit {
 
 class CellGrid;
 
+// The buttons and modifier keys as a cell's mouse-down reports them.
+constexpr int vbLeftButton = 1;
+constexpr int vbRightButton = 2;
+constexpr int vbMiddleButton = 4;
+constexpr int vbShiftMask = 1;
+constexpr int vbCtrlMask = 2;
+constexpr int vbAltMask = 4;
+
 // The places of a grid: `rows` rows `rowPitch` pixels apart from `top`, filled column by
 // column, the columns `columnPitch` pixels apart from `left`.
 struct GridPitch {
@@ -64,9 +72,9 @@ private:
 };
 
 // The cells of one array of a grid, by index, and the handlers of their mouse events. A
-// mouse-down reports the cell's index, the button (1 left, 2 right, 4 middle), the
-// modifier keys (1 Shift, 2 Ctrl, 4 Alt) and the pixel in the cell; a click is the left
-// button pressed and released over the same cell. The second press of a double click is
+// mouse-down reports the cell's index, the button (vbLeftButton...), the modifier keys held
+// (vbShiftMask...) and the pixel in the cell; a click is the left button pressed and
+// released over the same cell. The second press of a double click is
 // neither a mouse-down nor, with its release, a click.
 class CellArray {
 public:
