@@ -79,7 +79,8 @@ public:
     {
         if (index < 0 || index >= childCount())
             return nullptr;
-        if (ids_.empty())
+        // A tool may have asked before the last cells were added.
+        if (ids_.size() < size_t(childCount()))
             ids_.resize(size_t(childCount()));
         QAccessible::Id &id = ids_[size_t(index)];
         if (!id)

@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWindow>
+#include <optional>
 
 using namespace modCVDMXMap;
 
@@ -30,6 +31,7 @@ private slots:
     void startupCreatesFolderAndSettings();
     void storedPortIsKept();
     void startupOrderAndNesting();
+    void gridIsReadableByAssistiveTools_data();
     void gridIsReadableByAssistiveTools();
 };
 
@@ -251,9 +253,21 @@ void TestStartup::startupOrderAndNesting()
 
 // A screen reader walking the window finds the two legends and then, channel by channel,
 // a label for the number and one for the output, each named by its text and placed on
-// the screen where the cell stands.
+// the screen where the cell stands: a reader started after the window, or one listening
+// while the window is built, which reads the grid before all its cells are there.
+void TestStartup::gridIsReadableByAssistiveTools_data()
+{
+    QTest::addColumn<bool>("listeningFirst");
+    QTest::newRow("reader started after the window") << false;
+    QTest::newRow("reader listening while the window is built") << true;
+}
+
 void TestStartup::gridIsReadableByAssistiveTools()
 {
+    QFETCH(bool, listeningFirst);
+    std::optional<AccessibilityOn> on;
+    if (listeningFirst)
+        on.emplace();
     EditorFixture f;
     frmCVDMXMap &w = *f.w;
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);

@@ -23,6 +23,7 @@ private slots:
     void readAsStaticTextsInPlaceOrder();
     void readableWhereTheyStandAndAsShown();
     void changesAreAnnounced();
+    void cellsAddedAfterAToolReadTheGrid();
     void descriptionIsTheTooltip();
 };
 
@@ -238,6 +239,31 @@ void TestCellGrid::changesAreAnnounced()
     QCOMPARE(heard, expected);
     QCOMPARE(QAccessible::queryAccessibleInterface(w.grid)->child(3)->text(QAccessible::Description),
              QStringLiteral("Front wash"));
+}
+
+// A tool listening while the grid is built reads it when its first caption is announced;
+// the cells added after that are its children as well.
+void TestCellGrid::cellsAddedAfterAToolReadTheGrid()
+{
+    AccessibilityOn on;
+    QWidget w;
+    auto *grid = new CellGrid({10, 30, 50, 20, 3, 2}, &w);
+    const Cell title = grid->AddCell({QRect(10, 5, 60, 18), QFont(), Qt::cyan});
+    title.SetCaption(QStringLiteral("Title"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid);
+    QCOMPARE(iface->childCount(), 1);
+    QCOMPARE(iface->child(0)->text(QAccessible::Name), QStringLiteral("Title"));
+    const CellArray numbers = grid->AddPitchedArray({QRect(2, 0, 20, 15), QFont(), Qt::yellow});
+    for (int i = 0; i < 6; ++i)
+        numbers[i].SetCaption(QString::number(i + 1));
+    QCOMPARE(iface->childCount(), 7);
+    QCOMPARE(on.Events().size(), 7);
+    for (int i = 0; i < 7; ++i) {
+        QCOMPARE(on.Events()[i].child, i);
+        QCOMPARE(on.Events()[i].name, i ? QString::number(i) : QStringLiteral("Title"));
+        QCOMPARE(iface->child(i)->text(QAccessible::Name), on.Events()[i].name);
+        QCOMPARE(iface->indexOfChild(iface->child(i)), i);
+    }
 }
 
 // The pointer resting on a cell with a description shows it; elsewhere nothing.
