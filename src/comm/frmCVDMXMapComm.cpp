@@ -8,6 +8,7 @@
 #include "toolkit/MsgBox.h"
 #include "toolkit/OuterSize.h"
 #include "toolkit/Palette.h"
+#include "toolkit/Twips.h"
 
 #include <QScreen>
 

@@ -12,6 +12,7 @@
 #include "toolkit/MsgBox.h"
 #include "toolkit/OuterSize.h"
 #include "toolkit/Palette.h"
+#include "toolkit/Twips.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -33,14 +34,25 @@ QFont LegendFont()
     return font;
 }
 
-toolkit::CellLabel *Legend(QWidget *parent, const QString &text, const QColor &back, const QRect &geometry)
+// The grid: 16 columns of 32 channels, filled column by column, below the header row.
+constexpr int kGridRows = 32;
+constexpr int kGridColumns = modCVDMXMap::kChannels / kGridRows;
+constexpr int kGridTop = 32;
+constexpr int kColumnPitch = 82;
+constexpr int kRowPitch = 20;
+// A channel's cells in its column: the number cell from 8 pixels, the output cell from
+// 40, so that the two share a column of pixels.
+constexpr QRect kNumberCell(8, 0, 33, 17);
+constexpr QRect kOutputCell(40, 0, 41, 17);
+// The window's top edge below the screen's, as designed.
+constexpr int kWindowTopTwips = 60;
+
+toolkit::Cell Legend(toolkit::CellGrid *grid, const QString &text, const QColor &back, const QRect &rect)
 {
-    auto *label = new toolkit::CellLabel(parent);
-    label->setText(text);
-    label->SetBackColor(back);
-    label->setFont(LegendFont());
-    label->setGeometry(geometry);
-    return label;
+    const toolkit::Cell legend = grid->AddCell({rect, LegendFont(), back});
+    legend.SetCaption(text);
+    legend.SetVisible(true);
+    return legend;
 }
 
 // An 11-pixel font shows "Sequence Values" whole inside a 97-pixel button.
@@ -83,6 +95,7 @@ void frmCVDMXMap::BuildDesign()
     client->setPalette(pal);
     client->installEventFilter(this);
     setCentralWidget(client);
+    BuildGrid();
 
     cboDevAdd = new toolkit::ComboList(client);
     cboDevAdd->setGeometry(8, 0, 129, 21);
@@ -95,10 +108,6 @@ void frmCVDMXMap::BuildDesign()
     cboDevAdd->setFont(listFont);
     cboDevRange->setFont(listFont);
     cboDevRange->SetClickHandler([this] { cboDevRange_Click(); });
-    lblHeader = Legend(client, QStringLiteral("DMX Channel"), toolkit::kLightCyan, {400, 0, 97, 21});
-    lblHeader->onClick = [this] { lblHeader_Click(); };
-    Label1 = Legend(client, QStringLiteral("Dimmer Output"), toolkit::kPaleYellow, {496, 0, 105, 21});
-    Label1->onClick = [this] { Label1_Click(); };
     cboDimChan = new toolkit::ComboList(client);
     cboDimChan->setGeometry(632, 0, 73, 21);
     cboDimChan->hide();
@@ -109,20 +118,6 @@ void frmCVDMXMap::BuildDesign()
     connect(cmdMSCopy, &QPushButton::clicked, this, [this] { cmdMSCopy_Click(); });
     cmdMSSeq = Button(client, QStringLiteral("Sequence Values"), {1216, 0, 97, 25});
     connect(cmdMSSeq, &QPushButton::clicked, this, [this] { cmdMSSeq_Click(); });
-
-    lblDMXChan[0] = new toolkit::CellLabel(client);
-    lblDMXChan[0]->setGeometry(8, 32, 33, 17);
-    lblDMXChan[0]->setAlignment(Qt::AlignCenter);
-    lblDMXChan[0]->SetBackColor(toolkit::kLightCyan);
-    lblDimChan[0] = new toolkit::CellLabel(client);
-    lblDimChan[0]->setGeometry(40, 32, 41, 17);
-    lblDimChan[0]->setAlignment(Qt::AlignCenter);
-    lblDimChan[0]->SetBackColor(toolkit::kPaleYellow);
-    // One pixel smaller than the window's font: "D:0B.4" and its like need 42 pixels at 12.
-    QFont cellFont = font;
-    cellFont.setPixelSize(11);
-    lblDimChan[0]->setFont(cellFont);
-    ConnectCells(0);
 
     setTabOrder(cboDevAdd, cboDevRange);
     setTabOrder(cboDevRange, cboDimChan);
@@ -176,12 +171,25 @@ void frmCVDMXMap::FitScreen()
     resize(largest.boundedTo(room));
 }
 
-void frmCVDMXMap::ConnectCells(int i)
+// The legends and the channels' cells, drawn by one widget beneath every other control of
+// the client area, which it covers: the cells' positions are the client area's.
+void frmCVDMXMap::BuildGrid()
 {
-    lblDMXChan[i]->onClick = [this, i] { lblDMXChan_Click(i); };
-    lblDimChan[i]->onClick = [this, i] { lblDimChan_Click(i); };
-    lblDimChan[i]->onMouseDown
-        = [this, i](int button, int shift, int x, int y) { lblDimChan_MouseDown(i, button, shift, x, y); };
+    grid = new toolkit::CellGrid({0, kGridTop, kColumnPitch, kRowPitch, kGridRows, kGridColumns}, client);
+    grid->setGeometry(client->rect());
+    lblHeader = Legend(grid, QStringLiteral("DMX Channel"), toolkit::kLightCyan, {400, 0, 97, 21});
+    grid->ArrayOf(lblHeader).OnClick([this](int) { lblHeader_Click(); });
+    Label1 = Legend(grid, QStringLiteral("Dimmer Output"), toolkit::kPaleYellow, {496, 0, 105, 21});
+    grid->ArrayOf(Label1).OnClick([this](int) { Label1_Click(); });
+    lblDMXChan = grid->AddPitchedArray({kNumberCell, font(), toolkit::kLightCyan, Qt::AlignCenter});
+    // One pixel smaller than the window's font: "D:0B.4" and its like need 42 pixels at 12.
+    QFont outputFont = font();
+    outputFont.setPixelSize(11);
+    lblDimChan = grid->AddPitchedArray({kOutputCell, outputFont, toolkit::kPaleYellow, Qt::AlignCenter});
+    lblDMXChan.OnClick([this](int i) { lblDMXChan_Click(i); });
+    lblDimChan.OnClick([this](int i) { lblDimChan_Click(i); });
+    lblDimChan.OnMouseDown(
+        [this](int i, int button, int shift, int x, int y) { lblDimChan_MouseDown(i, button, shift, x, y); });
 }
 
 void frmCVDMXMap::Form_Load()
@@ -189,7 +197,7 @@ void frmCVDMXMap::Form_Load()
     CVDMX_TRACE("Form_Load");
     const QRect screenArea = screen()->geometry();
     const QSize outer = toolkit::OuterSize(this);
-    const int top = 60 / toolkit::kTwipsPerPixel;
+    const int top = kWindowTopTwips / toolkit::kTwipsPerPixel;
     const double left
         = (double(screenArea.width()) * toolkit::kTwipsPerPixel - double(outer.width()) * toolkit::kTwipsPerPixel) / 2;
     QPoint position(screenArea.x() + int(left / toolkit::kTwipsPerPixel), screenArea.y() + top);
@@ -217,22 +225,12 @@ void frmCVDMXMap::Form_Load()
     sMapFile = kNoFile;
     ClearMap();
 
+    // Each channel's cells stand where the grid's pitch puts them: column i / 32, row i % 32.
     for (int i = 0; i < kChannels; ++i) {
-        if (i != 0)
-            lblDMXChan[i] = lblDMXChan[0]->Copy();
-        lblDMXChan[i]->move((i / 32) * 82 + 8, (i % 32) * 20 + 32);
-        lblDMXChan[i]->SetCaption(QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
-        lblDMXChan[i]->show();
-        if (i != 0)
-            lblDimChan[i] = lblDimChan[0]->Copy();
-        lblDimChan[i]->move((i / 32) * 82 + 40, (i % 32) * 20 + 32);
-        lblDimChan[i]->show();
-        if (i != 0)
-            ConnectCells(i);
+        lblDMXChan[i].SetCaption(QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')));
+        lblDMXChan[i].SetVisible(true);
+        lblDimChan[i].SetVisible(true);
     }
-    // Labels lie beneath the window's other controls: the chooser must stand over the
-    // cells created after it.
-    cboDimChan->raise();
 
     cboDevAdd->Clear();
     for (int i = 0; i < kDeviceListEntries; ++i)

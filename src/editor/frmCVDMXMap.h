@@ -1,9 +1,8 @@
 #pragma once
-#include "toolkit/CellLabel.h"
+#include "toolkit/CellGrid.h"
 #include "toolkit/ComboList.h"
 
 #include <QMainWindow>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -44,14 +43,15 @@ public:
     QScrollArea *clientScroll = nullptr; // holds the client on a screen too small for the window
     toolkit::ComboList *cboDevAdd = nullptr;
     toolkit::ComboList *cboDevRange = nullptr;
-    toolkit::CellLabel *lblHeader = nullptr;
-    toolkit::CellLabel *Label1 = nullptr;
+    toolkit::CellGrid *grid = nullptr; // draws the legends and the channels' cells
+    toolkit::Cell lblHeader;
+    toolkit::Cell Label1;
     toolkit::ComboList *cboDimChan = nullptr;
     QPushButton *cmdMSClear = nullptr;
     QPushButton *cmdMSCopy = nullptr;
     QPushButton *cmdMSSeq = nullptr;
-    std::array<toolkit::CellLabel *, 512> lblDMXChan{};
-    std::array<toolkit::CellLabel *, 512> lblDimChan{};
+    toolkit::CellArray lblDMXChan; // the channel number cells, one per channel
+    toolkit::CellArray lblDimChan; // the output cells, one per channel
     QMenu *mnuFile = nullptr;
     QAction *mnuFileNew = nullptr;
     QAction *mnuFileOpen = nullptr;
@@ -118,8 +118,8 @@ private:
     Range MSRange() const;
 
     void BuildDesign();
+    void BuildGrid();
     void FitScreen();
-    void ConnectCells(int i);
     void UnloadCommWindow();
     std::optional<QString> AskFileName(bool save);
 };

@@ -27,8 +27,8 @@ void frmCVDMXMap::ShowScreen()
     cboDevRange->SetListIndex(GetDevRange());
     const int a = cboDevAdd->ListIndex();
     for (int i = 0; i < kChannels; ++i) {
-        lblDimChan[i]->SetCaption(OutputLabel(iDmxMap[i], a));
-        lblDimChan[i]->SetDescription(CellLabelOf(iDmxMap[i], a, tMapLabels));
+        lblDimChan[i].SetCaption(OutputLabel(iDmxMap[i], a));
+        lblDimChan[i].SetDescription(CellLabelOf(iDmxMap[i], a, tMapLabels));
     }
 }
 
@@ -38,8 +38,8 @@ void frmCVDMXMap::ChanSel()
     cboDimChan->Clear();
     // Over the current output cell; in the last column it stays inside the window,
     // where Qt would otherwise clip its arrow.
-    const QRect cell = lblDimChan[iCurChan]->geometry();
-    cboDimChan->move(std::min(cell.left(), kClientWidth - kChooserWidth), cell.top());
+    const toolkit::Cell cell = lblDimChan[iCurChan];
+    cboDimChan->move(std::min(cell.Left(), kClientWidth - kChooserWidth), cell.Top());
     cboDimChan->AddItem(QStringLiteral("None"));
     const int a = cboDevAdd->ListIndex();
     for (int k = 0; k <= 63; ++k)
@@ -63,20 +63,20 @@ void frmCVDMXMap::ShowMS()
     const auto [lo, hi] = MSRange();
     for (int i = 0; i < kChannels; ++i) {
         if (!bMSActive)
-            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
+            lblDimChan[i].SetBackColor(toolkit::kPaleYellow);
         else if (i < lo || i > hi)
-            lblDimChan[i]->SetBackColor(toolkit::kSilverGrey);
+            lblDimChan[i].SetBackColor(toolkit::kSilverGrey);
         else if (i == lo)
-            lblDimChan[i]->SetBackColor(toolkit::kWhite);
+            lblDimChan[i].SetBackColor(toolkit::kWhite);
         else
-            lblDimChan[i]->SetBackColor(toolkit::kPaleYellow);
+            lblDimChan[i].SetBackColor(toolkit::kPaleYellow);
     }
 }
 
 void frmCVDMXMap::lblDimChan_MouseDown(int Index, int Button, int Shift, int /*X*/, int /*Y*/)
 {
     CVDMX_TRACE("lblDimChan_MouseDown");
-    if (Button == 1) {
+    if (Button == toolkit::vbLeftButton) {
         bMSActive = false;
         ShowMS();
         iCurChan = int16_t(Index);
@@ -95,7 +95,10 @@ void frmCVDMXMap::lblDimChan_MouseDown(int Index, int Button, int Shift, int /*X
     }
 }
 
-void frmCVDMXMap::lblDimChan_Click(int /*Index*/) {}
+void frmCVDMXMap::lblDimChan_Click(int /*Index*/)
+{
+    CVDMX_TRACE("lblDimChan_Click");
+}
 
 void frmCVDMXMap::lblDMXChan_Click(int Index)
 {
@@ -106,17 +109,21 @@ void frmCVDMXMap::lblDMXChan_Click(int Index)
 
 void frmCVDMXMap::Form_Click()
 {
+    CVDMX_TRACE("Form_Click");
     cboDimChan->hide();
 }
 void frmCVDMXMap::Form_DblClick()
 {
+    CVDMX_TRACE("Form_DblClick");
     cboDimChan->hide();
 }
 void frmCVDMXMap::Label1_Click()
 {
+    CVDMX_TRACE("Label1_Click");
     cboDimChan->hide();
 }
 void frmCVDMXMap::lblHeader_Click()
 {
+    CVDMX_TRACE("lblHeader_Click");
     cboDimChan->hide();
 }

@@ -12,7 +12,4 @@ inline const QColor kWhite(0xFF, 0xFF, 0xFF);      // a range's first channel
 inline const QColor kNavy(0x00, 0x00, 0x80);       // the icon's frame
 inline const QColor kOrange(0xFF, 0x80, 0x00);     // the icon's lit output
 
-// Positions given in twips (1/1440 inch): 15 to the pixel at the design resolution.
-constexpr int kTwipsPerPixel = 15;
-
 } // namespace toolkit

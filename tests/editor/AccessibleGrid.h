@@ -1,34 +1,64 @@
 #pragma once
 // The main window as an assistive tool reads it: from the window's accessible interface
-// down to the static texts of its client area.
+// down to the static texts of its grid.
 #include "editor/frmCVDMXMap.h"
 #include "kit/Accessibility.h"
 
 #include <QTest>
 
-// The static texts of the client area, in the order a screen reader walks them; empty when
-// the client area cannot be reached from the window.
+namespace toolkit {
+// A cell in a test's message: where it stands.
+inline char *toString(const Cell &cell)
+{
+    return QTest::toString(cell.Rect());
+}
+} // namespace toolkit
+
+// The static texts of the grid, in the order a screen reader walks them; empty when the
+// grid cannot be reached from the window through the client area.
 inline QList<AccessibleNode> AccessibleLabels(frmCVDMXMap &w)
 {
     QList<AccessibleNode> labels;
     for (const AccessibleNode &child : AccessibleChildren(&w)) {
         if (child.object != w.client)
             continue;
-        for (const AccessibleNode &node : AccessibleChildren(w.client)) {
-            if (node.role == QAccessible::StaticText)
-                labels.append(node);
+        for (const AccessibleNode &control : AccessibleChildren(w.client)) {
+            if (control.object != w.grid)
+                continue;
+            for (const AccessibleNode &node : AccessibleChildren(w.grid)) {
+                if (node.role == QAccessible::StaticText)
+                    labels.append(node);
+            }
         }
     }
     return labels;
 }
 
-// The cells whose name changes were announced, in order, with the names announced.
-inline QList<QPair<QObject *, QString>> AnnouncedCells(const AccessibilityOn &on)
+// The cell of a grid an announcement is about, or none.
+inline toolkit::Cell AnnouncedCell(const AccessibilityOn::Announced &e)
 {
-    QList<QPair<QObject *, QString>> cells;
+    auto *grid = qobject_cast<toolkit::CellGrid *>(e.object.data());
+    return grid && e.child >= 0 ? grid->AccessibleCell(e.child) : toolkit::Cell();
+}
+
+// The cells whose announcements of one type were heard, in order.
+inline QList<toolkit::Cell> AnnouncedCells(const AccessibilityOn &on, QAccessible::Event type)
+{
+    QList<toolkit::Cell> cells;
+    for (const AccessibilityOn::Announced &e : on.Events(type)) {
+        if (AnnouncedCell(e) != toolkit::Cell())
+            cells.append(AnnouncedCell(e));
+    }
+    return cells;
+}
+
+// The cells whose name changes were announced, in order, with the names announced.
+inline QList<QPair<toolkit::Cell, QString>> AnnouncedCells(const AccessibilityOn &on)
+{
+    QList<QPair<toolkit::Cell, QString>> cells;
     for (const AccessibilityOn::Announced &e : on.Events(QAccessible::NameChanged)) {
-        if (qobject_cast<toolkit::CellLabel *>(e.object.data()))
-            cells.append({e.object.data(), e.name});
+        if (AnnouncedCell(e) != toolkit::Cell())
+            cells.append({AnnouncedCell(e), e.name});
     }
     return cells;
 }
@@ -37,9 +67,9 @@ inline QList<QPair<QObject *, QString>> AnnouncedCells(const AccessibilityOn &on
 // then each channel's number cell and output cell.
 inline bool LabelsMatchTheGrid(frmCVDMXMap &w, const QList<AccessibleNode> &labels)
 {
-    auto screenRect = [&](const QWidget *cell) { return QRect(w.client->mapToGlobal(cell->pos()), cell->size()); };
-    auto same = [&](const AccessibleNode &node, const toolkit::CellLabel *cell) {
-        return node.object == cell && node.name == cell->text() && node.rect == screenRect(cell) && !node.invisible;
+    auto same = [&](const AccessibleNode &node, const toolkit::Cell &cell) {
+        const QRect onScreen(w.grid->mapToGlobal(cell.Rect().topLeft()), cell.Rect().size());
+        return node.name == cell.Caption() && node.rect == onScreen && !node.invisible;
     };
     if (labels.size() != 2 + 2 * 512 || !same(labels[0], w.lblHeader) || !same(labels[1], w.Label1))
         return false;

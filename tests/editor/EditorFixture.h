@@ -3,6 +3,7 @@
 // answered from a script.
 #include "document/modCVDMXMap.h"
 #include "editor/frmCVDMXMap.h"
+#include "kit/Mouse.h"
 #include "kit/MsgBoxScript.h"
 #include "kit/TempHome.h"
 #include "toolkit/MsgBox.h"
@@ -34,15 +35,25 @@ struct EditorFixture {
             qWarning("main window not exposed");
     }
 
-    // A real mouse press on output cell i.
+    // A real mouse click, through the window, on a pixel of the client area.
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Mouse(w->client).Click(at, button, mods);
+    }
+    // The same 5 pixels into a cell.
+    void Click(const toolkit::Cell &cell, Qt::MouseButton button = Qt::LeftButton,
+               Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Click(cell.Rect().topLeft() + QPoint(5, 5), button, mods);
+    }
+    // The same on output cell i.
     void Press(int i, Qt::MouseButton button, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        QTest::mousePress(w->lblDimChan[i], button, mods, QPoint(5, 5));
-        QTest::mouseRelease(w->lblDimChan[i], button, mods, QPoint(5, 5));
+        Click(w->lblDimChan[i], button, mods);
     }
 
-    QColor Colour(int i) const { return w->lblDimChan[i]->BackColor(); }
-    QString Text(int i) const { return w->lblDimChan[i]->text(); }
+    QColor Colour(int i) const { return w->lblDimChan[i].BackColor(); }
+    QString Text(int i) const { return w->lblDimChan[i].Caption(); }
 };
 
 inline const QColor kPale(0xFF, 0xFF, 0xC0);

@@ -484,7 +484,7 @@ void TestDiskFaults::startupWithoutAWorkingFolder()
     QCOMPARE(boxes.Unexpected(), 0);
     QCOMPARE(int(iComPort), 0);
     QCOMPARE(w.windowTitle(), kNoneTitle);
-    QCOMPARE(w.lblDMXChan[511]->text(), QStringLiteral("512"));
+    QCOMPARE(w.lblDMXChan[511].Caption(), QStringLiteral("512"));
     QCOMPARE(bMapChanged, false);
 
     int portOfTheLine = 0;
@@ -502,7 +502,7 @@ void TestDiskFaults::startupWithoutAWorkingFolder()
     const QString elsewhere = elsewhereFolder.filePath(QStringLiteral("elsewhere.CVX"));
     FileDialogScript dialogs({elsewhere});
     w.cboDevAdd->SetListIndex(5);
-    QTest::mousePress(w.lblDimChan[0], Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mousePress(w.grid, Qt::LeftButton, Qt::NoModifier, w.lblDimChan[0].Rect().topLeft() + QPoint(5, 5));
     QVERIFY(w.cboDimChan->isVisible());
     w.cboDimChan->SetListIndex(3);
     QCOMPARE(iDmxMap[0], int16_t(2));

@@ -235,10 +235,10 @@ void TestEditing::sequenceIsHeardByAScreenReader()
     AccessibilityOn on;
     QTest::mouseClick(f.w->cmdMSSeq, Qt::LeftButton);
 
-    const QList<QPair<QObject *, QString>> expected{{f.w->lblDimChan[41], QStringLiteral("D:06.2")},
-                                                    {f.w->lblDimChan[42], QStringLiteral("D:06.3")},
-                                                    {f.w->lblDimChan[43], QStringLiteral("D:06.4")},
-                                                    {f.w->lblDimChan[45], QStringLiteral("D:07.2")}};
+    const QList<QPair<toolkit::Cell, QString>> expected{{f.w->lblDimChan[41], QStringLiteral("D:06.2")},
+                                                        {f.w->lblDimChan[42], QStringLiteral("D:06.3")},
+                                                        {f.w->lblDimChan[43], QStringLiteral("D:06.4")},
+                                                        {f.w->lblDimChan[45], QStringLiteral("D:07.2")}};
     QCOMPARE(AnnouncedCells(on), expected);
     const QList<AccessibleNode> labels = AccessibleLabels(*f.w);
     QVERIFY(LabelsMatchTheGrid(*f.w, labels));

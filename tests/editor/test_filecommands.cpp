@@ -203,8 +203,8 @@ void TestFileCommands::openIsHeardByAScreenReader()
     AccessibilityOn on;
     f.w->mnuFileOpen_Click();
 
-    const QList<QPair<QObject *, QString>> expected{{f.w->lblDimChan[0], QStringLiteral("D:04.2")},
-                                                    {f.w->lblDimChan[300], QStringLiteral("D:03.1")}};
+    const QList<QPair<toolkit::Cell, QString>> expected{{f.w->lblDimChan[0], QStringLiteral("D:04.2")},
+                                                        {f.w->lblDimChan[300], QStringLiteral("D:03.1")}};
     QCOMPARE(AnnouncedCells(on), expected);
     QCOMPARE(QAccessible::queryAccessibleInterface(f.w.get())->text(QAccessible::Name),
              QStringLiteral("QRT Corvanta DMX Output Map   Rev 1.01   ") + path);
@@ -370,8 +370,8 @@ void TestFileCommands::savedMapOpensTheSameInANewWindow()
         w.cmdMSSeq_Click();
         FileDialogScript dialogs({path});
         w.mnuFileSave_Click();
-        for (auto *cell : w.lblDimChan)
-            texts << cell->text();
+        for (int i = 0; i < kChannels; ++i)
+            texts << w.lblDimChan[i].Caption();
     }
     ClearMap();
     frmCVDMXMap again;
@@ -379,8 +379,8 @@ void TestFileCommands::savedMapOpensTheSameInANewWindow()
     FileDialogScript dialogs({path});
     again.mnuFileOpen_Click();
     QStringList reopened;
-    for (auto *cell : again.lblDimChan)
-        reopened << cell->text();
+    for (int i = 0; i < kChannels; ++i)
+        reopened << again.lblDimChan[i].Caption();
     QCOMPARE(reopened, texts);
     QCOMPARE(texts.mid(0, 3), QStringList({"D:04.2", "D:04.3", "D:04.4"}));
     QCOMPARE(again.cboDevAdd->ListIndex(), 2);
@@ -513,45 +513,56 @@ void TestFileCommands::labelledCellsDescribeTheirOutput()
 
     const auto described = [&] {
         QStringList texts;
-        for (toolkit::CellLabel *cell : f.w->lblDimChan) {
-            const QString description = QAccessible::queryAccessibleInterface(cell)->text(QAccessible::Description);
-            if (description != cell->toolTip())
-                return QStringList({"description and tooltip differ"});
-            texts << description;
+        const QList<AccessibleNode> labels = AccessibleLabels(*f.w);
+        for (int i = 0; i < kChannels; ++i) {
+            if (labels[3 + 2 * i].description != f.w->lblDimChan[i].Description())
+                return QStringList({"the description read differs from the cell's"});
+            texts << labels[3 + 2 * i].description;
         }
         return texts;
     };
     const auto announced = [&] {
-        QList<QObject *> cells;
-        for (const AccessibilityOn::Announced &e : on.Events(QAccessible::DescriptionChanged))
-            cells << e.object.data();
+        const QList<toolkit::Cell> cells = AnnouncedCells(on, QAccessible::DescriptionChanged);
         on.Clear();
         return cells;
+    };
+    // The tooltip of the pointer resting on output cell i.
+    const auto tooltip = [&](int i) {
+        const QPoint at = f.w->lblDimChan[i].Rect().topLeft() + QPoint(5, 5);
+        QHelpEvent help(QEvent::ToolTip, at, f.w->grid->mapToGlobal(at));
+        QApplication::sendEvent(f.w->grid, &help);
+        const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
+        // Hidden at once: Qt's own hiding waits for a timer.
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->inherits("QTipLabel"))
+                top->close();
+        }
+        return text;
     };
     QStringList expected(kChannels, QString());
     expected[0] = expected[3] = QStringLiteral("Cyc 🎭 left");
     QCOMPARE(described(), expected);
-    QCOMPARE(announced(), (QList<QObject *>{f.w->lblDimChan[0], f.w->lblDimChan[3]}));
+    QCOMPARE(announced(), (QList<toolkit::Cell>{f.w->lblDimChan[0], f.w->lblDimChan[3]}));
     QCOMPARE(f.Text(0), QStringLiteral("D:04.2")); // the caption as before
-
-    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), f.w->lblDimChan[3]->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(f.w->lblDimChan[3], &help);
-    QCOMPARE(QToolTip::text(), QStringLiteral("Cyc 🎭 left"));
-    QToolTip::hideText();
+    QCOMPARE(tooltip(3), QStringLiteral("Cyc 🎭 left"));
+    QCOMPARE(tooltip(2), QString());
+    QCOMPARE(tooltip(1), QString());
 
     // Address 01: entry 62 is D:10.3 and shows its label; entry 5 is D:02.2.
     f.w->cboDevAdd->SetListIndex(0);
     expected[1] = QStringLiteral("Hidden");
     QCOMPARE(described(), expected);
-    QCOMPARE(announced(), QList<QObject *>{f.w->lblDimChan[1]});
+    QCOMPARE(announced(), QList<toolkit::Cell>{f.w->lblDimChan[1]});
+    QCOMPARE(tooltip(1), QStringLiteral("Hidden"));
     // A refresh that changes nothing announces nothing.
     f.w->ShowScreen();
-    QCOMPARE(announced(), QList<QObject *>());
+    QCOMPARE(announced(), QList<toolkit::Cell>());
 
     bMapChanged = false;
     f.w->mnuFileNew_Click();
     QCOMPARE(described(), QStringList(kChannels, QString()));
-    QCOMPARE(announced(), (QList<QObject *>{f.w->lblDimChan[0], f.w->lblDimChan[1], f.w->lblDimChan[3]}));
+    QCOMPARE(announced(), (QList<toolkit::Cell>{f.w->lblDimChan[0], f.w->lblDimChan[1], f.w->lblDimChan[3]}));
+    QCOMPARE(tooltip(3), QString());
 }
 
 // Each row: a command that fails, the file chosen ('@' is the working folder; none for

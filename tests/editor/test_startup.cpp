@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWindow>
+#include <optional>
 
 using namespace modCVDMXMap;
 
@@ -30,6 +31,7 @@ private slots:
     void startupCreatesFolderAndSettings();
     void storedPortIsKept();
     void startupOrderAndNesting();
+    void gridIsReadableByAssistiveTools_data();
     void gridIsReadableByAssistiveTools();
 };
 
@@ -46,11 +48,12 @@ void TestStartup::startupState()
     for (int i = 0; i < kChannels; ++i) {
         QCOMPARE(f.Text(i), QStringLiteral("- - -"));
         QCOMPARE(f.Colour(i), kPale);
-        QCOMPARE(w.lblDMXChan[i]->BackColor(), QColor(0x80, 0xFF, 0xFF));
-        QVERIFY(w.lblDMXChan[i]->isVisible());
-        QVERIFY(w.lblDimChan[i]->isVisible());
+        QCOMPARE(w.lblDMXChan[i].BackColor(), QColor(0x80, 0xFF, 0xFF));
+        QVERIFY(w.lblDMXChan[i].Visible());
+        QVERIFY(w.lblDimChan[i].Visible());
         QCOMPARE(iDmxMap[i], int16_t(255));
     }
+    QVERIFY(w.grid->isVisible());
     QVERIFY(!w.cboDimChan->isVisible());
     QVERIFY(!w.cmdMSClear->isVisible());
     QVERIFY(!w.cmdMSCopy->isVisible());
@@ -88,11 +91,12 @@ void TestStartup::cellPositions()
     QFETCH(int, channel);
     const int i = channel - 1;
     QFETCH(QString, number);
-    QCOMPARE(f.w->lblDMXChan[i]->text(), number);
+    QCOMPARE(f.w->lblDMXChan[i].Caption(), number);
     QFETCH(QPoint, numberCell);
-    QCOMPARE(f.w->lblDMXChan[i]->geometry(), QRect(numberCell, QSize(33, 17)));
+    QCOMPARE(f.w->lblDMXChan[i].Rect(), QRect(numberCell, QSize(33, 17)));
     QFETCH(QPoint, outputCell);
-    QCOMPARE(f.w->lblDimChan[i]->geometry(), QRect(outputCell, QSize(41, 17)));
+    QCOMPARE(f.w->lblDimChan[i].Rect(), QRect(outputCell, QSize(41, 17)));
+    QCOMPARE(f.w->grid->geometry(), f.w->client->rect()); // so the cells' pixels are the client area's
 }
 
 void TestStartup::deviceListTexts_data()
@@ -132,12 +136,12 @@ void TestStartup::windowPlacementAndDesign()
     QVERIFY(qAbs(w.frameGeometry().left() - (screenWidth - w.frameGeometry().width()) / 2.0) <= 0.5);
     QCOMPARE(w.cboDevAdd->geometry(), QRect(8, 0, 129, 21));
     QCOMPARE(w.cboDevRange->geometry(), QRect(144, 0, 209, 21));
-    QCOMPARE(w.lblHeader->geometry(), QRect(400, 0, 97, 21));
-    QCOMPARE(w.lblHeader->text(), QStringLiteral("DMX Channel"));
-    QCOMPARE(w.lblHeader->BackColor(), QColor(0x80, 0xFF, 0xFF));
-    QCOMPARE(w.Label1->geometry(), QRect(496, 0, 105, 21));
-    QCOMPARE(w.Label1->text(), QStringLiteral("Dimmer Output"));
-    QCOMPARE(w.Label1->BackColor(), QColor(0xFF, 0xFF, 0xC0));
+    QCOMPARE(w.lblHeader.Rect(), QRect(400, 0, 97, 21));
+    QCOMPARE(w.lblHeader.Caption(), QStringLiteral("DMX Channel"));
+    QCOMPARE(w.lblHeader.BackColor(), QColor(0x80, 0xFF, 0xFF));
+    QCOMPARE(w.Label1.Rect(), QRect(496, 0, 105, 21));
+    QCOMPARE(w.Label1.Caption(), QStringLiteral("Dimmer Output"));
+    QCOMPARE(w.Label1.BackColor(), QColor(0xFF, 0xFF, 0xC0));
     QCOMPARE(w.cmdMSClear->geometry(), QRect(1008, 0, 97, 25));
     QCOMPARE(w.cmdMSClear->text(), QStringLiteral("Clear Values"));
     QCOMPARE(w.cmdMSCopy->geometry(), QRect(1112, 0, 97, 25));
@@ -184,13 +188,13 @@ void TestStartup::placedByItsOuterSizeBeforeItIsShown()
 void TestStartup::everyTextFitsItsControl()
 {
     EditorFixture f;
-    const QFontMetrics metrics(f.w->lblDimChan[0]->font());
+    const QFontMetrics metrics(f.w->lblDimChan[0].Font());
     int widest = 0;
     for (int a = 0; a < 16; ++a)
         for (int v = 0; v < 64; ++v)
             widest = std::max(widest, metrics.horizontalAdvance(OutputLabel(int16_t(v), a)));
     QVERIFY2(widest <= 41, qPrintable(QStringLiteral("widest output text is %1 px").arg(widest)));
-    const QFontMetrics numbers(f.w->lblDMXChan[0]->font());
+    const QFontMetrics numbers(f.w->lblDMXChan[0].Font());
     QVERIFY(numbers.horizontalAdvance(QStringLiteral("888")) <= 33);
     // The range buttons are 97 pixels wide: their captions must fit inside the frame.
     for (QPushButton *button : {f.w->cmdMSClear, f.w->cmdMSCopy, f.w->cmdMSSeq}) {
@@ -249,9 +253,21 @@ void TestStartup::startupOrderAndNesting()
 
 // A screen reader walking the window finds the two legends and then, channel by channel,
 // a label for the number and one for the output, each named by its text and placed on
-// the screen where the cell stands.
+// the screen where the cell stands: a reader started after the window, or one listening
+// while the window is built, which reads the grid before all its cells are there.
+void TestStartup::gridIsReadableByAssistiveTools_data()
+{
+    QTest::addColumn<bool>("listeningFirst");
+    QTest::newRow("reader started after the window") << false;
+    QTest::newRow("reader listening while the window is built") << true;
+}
+
 void TestStartup::gridIsReadableByAssistiveTools()
 {
+    QFETCH(bool, listeningFirst);
+    std::optional<AccessibilityOn> on;
+    if (listeningFirst)
+        on.emplace();
     EditorFixture f;
     frmCVDMXMap &w = *f.w;
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);

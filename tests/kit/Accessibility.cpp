@@ -42,7 +42,8 @@ void AccessibilityOn::Record(QAccessibleEvent *event)
     if (!g_recorder)
         return;
     QAccessibleInterface *iface = event->accessibleInterface();
-    g_recorder->events_.append({event->object(), event->type(), iface ? iface->text(QAccessible::Name) : QString()});
+    g_recorder->events_.append(
+        {event->object(), event->type(), event->child(), iface ? iface->text(QAccessible::Name) : QString()});
 }
 
 QList<AccessibleNode> AccessibleChildren(QObject *object)
@@ -55,8 +56,8 @@ QList<AccessibleNode> AccessibleChildren(QObject *object)
         QAccessibleInterface *child = iface->child(i);
         if (!child)
             continue;
-        nodes.append({child->object(), child->role(), child->text(QAccessible::Name), child->rect(),
-                      bool(child->state().invisible)});
+        nodes.append({child->object(), child->role(), child->text(QAccessible::Name),
+                      child->text(QAccessible::Description), child->rect(), bool(child->state().invisible)});
     }
     return nodes;
 }

@@ -13,7 +13,8 @@ public:
     struct Announced {
         QPointer<QObject> object;
         QAccessible::Event type;
-        QString name; // the object's accessible name when it was announced
+        int child;    // the child of the object's interface it is about, or -1 for the object itself
+        QString name; // the accessible name of what it is about when it was announced
     };
 
     AccessibilityOn();
@@ -36,6 +37,7 @@ struct AccessibleNode {
     QObject *object;
     QAccessible::Role role;
     QString name;
+    QString description;
     QRect rect; // on the screen
     bool invisible;
 };

@@ -1,5 +1,6 @@
 // Captions laid out once and shared: each looks and measures exactly as Qt's own static
-// text does, in every font the main window's labels use.
+// text does, in every font the main window's cells use and in another, on screens of device
+// pixel ratios 1, 1.25 and 2.
 #include "document/OutputLabel.h"
 #include "editor/frmCVDMXMap.h"
 #include "kit/TempHome.h"
@@ -31,10 +32,12 @@ QStaticText Prepared(const QString &text, const QFont &font)
     return caption;
 }
 
-// The caption drawn on a white cell at a fractional offset, as a centred label draws it.
-QImage Drawn(const QFont &font, const std::function<void(QPainter &, const QPointF &)> &draw)
+// The caption drawn on a white cell at a fractional offset, as a centred cell draws it, on
+// a screen of the given device pixel ratio.
+QImage Drawn(const QFont &font, qreal ratio, const std::function<void(QPainter &, const QPointF &)> &draw)
 {
-    QImage image(64, 24, QImage::Format_ARGB32_Premultiplied);
+    QImage image(QSize(64, 24) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setPen(Qt::black);
@@ -46,7 +49,7 @@ QImage Drawn(const QFont &font, const std::function<void(QPainter &, const QPoin
 } // namespace
 
 // The fonts of the window's number cells, output cells and legends, with the texts each
-// shows.
+// shows, and a font of another family, at device pixel ratios of 1, 1.25 and 2.
 void TestCaptionLayout::matchesQtStaticText_data()
 {
     TempHome home;
@@ -54,6 +57,7 @@ void TestCaptionLayout::matchesQtStaticText_data()
     QTest::addColumn<QFont>("font");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<bool>("numbers");
+    QTest::addColumn<qreal>("ratio");
     QStringList numbers{QStringLiteral("0"), QStringLiteral("9876543210")};
     for (int i = 1; i <= 512; ++i)
         numbers << QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
@@ -62,11 +66,28 @@ void TestCaptionLayout::matchesQtStaticText_data()
         for (int v = -1; v < 64; ++v)
             outputs << OutputLabel(int16_t(v), a);
     }
-    QTest::newRow("channel numbers") << w.lblDMXChan[0]->font() << numbers << true;
-    QTest::newRow("numbers in the output font") << w.lblDimChan[0]->font() << numbers << true;
-    QTest::newRow("outputs") << w.lblDimChan[0]->font() << outputs << false;
-    QTest::newRow("legends") << w.lblHeader->font() << QStringList{w.lblHeader->text(), w.Label1->text(), QString()}
-                             << false;
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPixelSize(14);
+    serif.setBold(true);
+    struct Row {
+        const char *name;
+        QFont font;
+        QStringList texts;
+        bool numbers;
+    };
+    const Row rows[] = {
+        {"channel numbers", w.lblDMXChan[0].Font(), numbers, true},
+        {"numbers in the output font", w.lblDimChan[0].Font(), numbers, true},
+        {"outputs", w.lblDimChan[0].Font(), outputs, false},
+        {"legends", w.lblHeader.Font(), {w.lblHeader.Caption(), w.Label1.Caption(), QString()}, false},
+        {"numbers in a bold serif", serif, numbers, true},
+        {"outputs in a bold serif", serif, outputs, false},
+    };
+    for (const qreal ratio : {1.0, 1.25, 2.0}) {
+        for (const Row &row : rows) {
+            QTest::addRow("%s at %g", row.name, ratio) << row.font << row.texts << row.numbers << ratio;
+        }
+    }
 }
 
 void TestCaptionLayout::matchesQtStaticText()
@@ -74,6 +95,7 @@ void TestCaptionLayout::matchesQtStaticText()
     QFETCH(QFont, font);
     QFETCH(QStringList, texts);
     QFETCH(bool, numbers);
+    QFETCH(qreal, ratio);
     CaptionFont *layouts = CaptionFont::For(font);
     for (const QString &text : texts) {
         const CaptionLayout layout = layouts->Layout(text);
@@ -81,8 +103,8 @@ void TestCaptionLayout::matchesQtStaticText()
         QCOMPARE(layout.Text(), text);
         QCOMPARE(layout.Size(), reference.size());
         QCOMPARE(layout.FromTable(), numbers);
-        const QImage own = Drawn(font, [&](QPainter &p, const QPointF &at) { layout.Draw(p, at); });
-        const QImage qt = Drawn(font, [&](QPainter &p, const QPointF &at) { p.drawStaticText(at, reference); });
+        const QImage own = Drawn(font, ratio, [&](QPainter &p, const QPointF &at) { layout.Draw(p, at); });
+        const QImage qt = Drawn(font, ratio, [&](QPainter &p, const QPointF &at) { p.drawStaticText(at, reference); });
         if (own != qt)
             QFAIL(qPrintable(QStringLiteral("\"%1\" is drawn differently").arg(text)));
     }
