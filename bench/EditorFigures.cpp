@@ -8,6 +8,7 @@
 #include "editor/frmCVDMXMap.h"
 #include "toolkit/MsgBox.h"
 
+#include "document/Outputs.h"
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -144,7 +145,7 @@ void MeasureEditor(const BenchOptions &options, std::vector<Figure> &figures)
     for (int r = 0; r < reps; ++r) {
         refresh.floor.push_back(RepaintMs(*bare));
         for (int i = 0; i < kChannels; ++i)
-            iDmxMap[i] = int16_t((i + r) % 64);
+            iDmxMap[i] = int16_t((i + r) % kOutputs);
         SetDevAdd(int16_t(r % 2 ? 3 : 0));
         SetDevRange(int16_t(r % 2 ? 9 : 1));
         refresh.samples.push_back(TimeMs([&] {

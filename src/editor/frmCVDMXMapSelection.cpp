@@ -7,6 +7,7 @@
 #include "toolkit/Caption.h"
 #include "toolkit/Palette.h"
 
+#include "document/Outputs.h"
 #include <QPushButton>
 #include <algorithm>
 
@@ -42,10 +43,10 @@ void frmCVDMXMap::ChanSel()
     cboDimChan->move(std::min(cell.Left(), kClientWidth - kChooserWidth), cell.Top());
     cboDimChan->AddItem(QStringLiteral("None"));
     const int a = cboDevAdd->ListIndex();
-    for (int k = 0; k <= 63; ++k)
+    for (int k = 0; k <= kLastOutput; ++k)
         cboDimChan->AddItem(OutputLabel(int16_t(k), a));
     const int16_t entry = iDmxMap[iCurChan];
-    cboDimChan->SetListIndex(entry < 0 || entry > 63 ? 0 : entry + 1);
+    cboDimChan->SetListIndex(entry < 0 || entry > kLastOutput ? 0 : entry + 1);
     cboDimChan->show();
 }
 

@@ -56,7 +56,7 @@ void TestCliOptions::init()
     QVERIFY(dir_->isValid());
     QVERIFY(WriteBytes(dir_->filePath("--help"), MapToBytes(DiskMap())));
     QVERIFY(WriteBytes(dir_->filePath("-h"), MapToBytes(Shared())));
-    QVERIFY(WriteBytes(dir_->filePath("-x"), MapToBytes(MapOf([](int i) { return int16_t(i % 64); }, 5, 1))));
+    QVERIFY(WriteBytes(dir_->filePath("-x"), MapToBytes(MapOf([](int i) { return int16_t(i % kOutputs); }, 5, 1))));
     MapLabels labels;
     labels.title = QStringLiteral("After the dashes");
     labels.outputs[3] = QStringLiteral("Cyc");
@@ -148,4 +148,5 @@ void TestCliOptions::sheetTakesAValueThatLooksLikeAnOption()
 }
 
 QTEST_GUILESS_MAIN(TestCliOptions)
+#include "document/Outputs.h"
 #include "test_cli_options.moc"

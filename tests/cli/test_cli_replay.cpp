@@ -305,7 +305,7 @@ void TestCliReplay::MakeInputs()
         {QStringLiteral("address16.CVX"), address16},
         {QStringLiteral("damaged.CVX"), damaged},
         {QStringLiteral("--help"), MapToBytes(DiskMap())},
-        {QStringLiteral("-x"), MapToBytes(MapOf([](int i) { return int16_t(i % 64); }, 5, 1))},
+        {QStringLiteral("-x"), MapToBytes(MapOf([](int i) { return int16_t(i % kOutputs); }, 5, 1))},
         {QStringLiteral("-"), MapToBytes(EmptyMap(15, 15))},
         {QStringLiteral("rows.csv"), MapToCsv(labelled, labels).toUtf8()},
         {QStringLiteral("bad.csv"), "channel,entry,output\n1,0,D:01.1\n2,7,D:01.1\n"},
@@ -458,4 +458,5 @@ void TestCliReplay::replays()
 }
 
 QTEST_GUILESS_MAIN(TestCliReplay)
+#include "document/Outputs.h"
 #include "test_cli_replay.moc"

@@ -4,6 +4,7 @@
 #include "editor/frmCVDMXMap.h"
 #include "kit/Accessibility.h"
 
+#include "document/modCVDMXMap.h"
 #include <QTest>
 
 namespace toolkit {
@@ -71,9 +72,9 @@ inline bool LabelsMatchTheGrid(frmCVDMXMap &w, const QList<AccessibleNode> &labe
         const QRect onScreen(w.grid->mapToGlobal(cell.Rect().topLeft()), cell.Rect().size());
         return node.name == cell.Caption() && node.rect == onScreen && !node.invisible;
     };
-    if (labels.size() != 2 + 2 * 512 || !same(labels[0], w.lblHeader) || !same(labels[1], w.Label1))
+    if (labels.size() != 2 + 2 * modCVDMXMap::kChannels || !same(labels[0], w.lblHeader) || !same(labels[1], w.Label1))
         return false;
-    for (int i = 0; i < 512; ++i) {
+    for (int i = 0; i < modCVDMXMap::kChannels; ++i) {
         if (!same(labels[2 + 2 * i], w.lblDMXChan[i]) || !same(labels[3 + 2 * i], w.lblDimChan[i]))
             return false;
     }

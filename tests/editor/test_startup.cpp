@@ -190,8 +190,8 @@ void TestStartup::everyTextFitsItsControl()
     EditorFixture f;
     const QFontMetrics metrics(f.w->lblDimChan[0].Font());
     int widest = 0;
-    for (int a = 0; a < 16; ++a)
-        for (int v = 0; v < 64; ++v)
+    for (int a = 0; a < kDevices; ++a)
+        for (int v = 0; v < kOutputs; ++v)
             widest = std::max(widest, metrics.horizontalAdvance(OutputLabel(int16_t(v), a)));
     QVERIFY2(widest <= 41, qPrintable(QStringLiteral("widest output text is %1 px").arg(widest)));
     const QFontMetrics numbers(f.w->lblDMXChan[0].Font());
@@ -302,4 +302,5 @@ void TestStartup::gridIsReadableByAssistiveTools()
 }
 
 QTEST_MAIN(TestStartup)
+#include "document/Outputs.h"
 #include "test_startup.moc"
