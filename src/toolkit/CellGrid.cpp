@@ -209,13 +209,19 @@ void CellGrid::Repaint(int id)
     update(dirty_);
 }
 
-// Nothing is built while no assistive tool listens: a refresh sets 512 captions.
+// Nothing is built while no assistive tool listens: a refresh sets 512 captions. A tool
+// hears of the cells it has read; one it has not read holds no text of ours that could go
+// stale, so a refresh costs a listening screen reader only the cells it has looked at.
 void CellGrid::Announce(int id, int type) const
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleEvent event(const_cast<CellGrid *>(this), QAccessible::Event(type));
-    event.setChild(AccessibleIndex(Cell(const_cast<CellGrid *>(this), id)));
+    CellGrid *grid = const_cast<CellGrid *>(this);
+    const int index = AccessibleIndex(Cell(grid, id));
+    if (!AccessibleCellMade(grid, index))
+        return;
+    QAccessibleEvent event(grid, QAccessible::Event(type));
+    event.setChild(index);
     QAccessible::updateAccessibility(&event);
 }
 

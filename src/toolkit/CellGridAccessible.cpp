@@ -100,6 +100,8 @@ public:
         return cell == Cell() ? nullptr : child(Grid()->AccessibleIndex(cell));
     }
 
+    bool Made(int index) const { return index >= 0 && size_t(index) < ids_.size() && ids_[size_t(index)]; }
+
 private:
     CellGrid *Grid() const { return static_cast<CellGrid *>(object()); }
 
@@ -114,6 +116,12 @@ QAccessibleInterface *GridFactory(const QString &, QObject *object)
 }
 
 } // namespace
+
+bool AccessibleCellMade(CellGrid *grid, int index)
+{
+    const auto *accessible = dynamic_cast<AccessibleGrid *>(QAccessible::queryAccessibleInterface(grid));
+    return accessible && accessible->Made(index);
+}
 
 void InstallCellGridAccessible()
 {

@@ -233,6 +233,7 @@ void TestEditing::sequenceIsHeardByAScreenReader()
     f.Press(45, Qt::RightButton);
     f.Press(40, Qt::RightButton, Qt::ShiftModifier);
     AccessibilityOn on;
+    QVERIFY(!AccessibleLabels(*f.w).isEmpty()); // the reader has read the grid
     QTest::mouseClick(f.w->cmdMSSeq, Qt::LeftButton);
 
     const QList<QPair<toolkit::Cell, QString>> expected{{f.w->lblDimChan[41], QStringLiteral("D:06.2")},

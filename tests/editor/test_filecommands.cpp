@@ -201,6 +201,7 @@ void TestFileCommands::openIsHeardByAScreenReader()
     QVERIFY(WriteBytes(path, MapToBytes(disk)));
     FileDialogScript dialogs({path});
     AccessibilityOn on;
+    QVERIFY(!AccessibleLabels(*f.w).isEmpty()); // the reader has read the grid
     f.w->mnuFileOpen_Click();
 
     const QList<QPair<toolkit::Cell, QString>> expected{{f.w->lblDimChan[0], QStringLiteral("D:04.2")},
@@ -509,6 +510,7 @@ void TestFileCommands::labelledCellsDescribeTheirOutput()
     QVERIFY(WriteBytes(path, MapToBytes(map) + LabelsBlock(RigLabels())));
     FileDialogScript dialogs({path});
     AccessibilityOn on;
+    QVERIFY(!AccessibleLabels(*f.w).isEmpty()); // the reader has read the grid
     f.w->mnuFileOpen_Click();
 
     const auto described = [&] {
