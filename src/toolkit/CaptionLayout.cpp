@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <list>
 #include <string_view>
 
@@ -102,14 +103,56 @@ std::unique_ptr<GlyphTable> ReadTable(const QFont &font)
     return table;
 }
 
+// The pixels the glyphs may cover, from their outlines' bounding boxes and two pixels
+// around them.
+QRectF InkOf(const QList<QGlyphRun> &runs)
+{
+    constexpr qreal kRoom = 2;
+    QRectF ink;
+    for (const QGlyphRun &run : runs) {
+        const QRawFont font = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> at = run.positions();
+        for (int i = 0; i < glyphs.size() && i < at.size(); ++i) {
+            const QRectF glyph = font.boundingRect(glyphs[i]);
+            if (!glyph.isEmpty())
+                ink |= glyph.translated(at[i]);
+        }
+    }
+    return ink.isEmpty() ? ink : ink.adjusted(-kRoom, -kRoom, kRoom, kRoom);
+}
+
 } // namespace
 
 void CaptionLayout::Draw(QPainter &painter, const QPointF &topLeft) const
 {
-    if (fromTable_)
-        painter.drawGlyphRun(topLeft, glyphs_);
-    else
-        painter.drawStaticText(topLeft, fallback_);
+    for (const QGlyphRun &run : glyphs_)
+        painter.drawGlyphRun(topLeft, run);
+}
+
+void CaptionBatch::Add(const CaptionLayout &caption, const QPointF &topLeft)
+{
+    for (const QGlyphRun &glyphs : caption.Glyphs()) {
+        const QRawFont font = glyphs.rawFont();
+        auto run = std::find_if(runs_.begin(), runs_.end(), [&](const Run &r) { return r.font == font; });
+        if (run == runs_.end())
+            run = runs_.insert(runs_.end(), Run{font, {}, {}});
+        run->glyphs += glyphs.glyphIndexes();
+        for (const QPointF &p : glyphs.positions())
+            run->at.append(topLeft + p);
+    }
+}
+
+void CaptionBatch::Draw(QPainter &painter)
+{
+    for (const Run &run : runs_) {
+        QGlyphRun glyphs;
+        glyphs.setRawFont(run.font);
+        glyphs.setGlyphIndexes(run.glyphs);
+        glyphs.setPositions(run.at);
+        painter.drawGlyphRun(QPointF(0, 0), glyphs);
+    }
+    runs_.clear();
 }
 
 CaptionFont *CaptionFont::For(const QFont &font)
@@ -127,23 +170,34 @@ CaptionFont::CaptionFont(const QFont &font) : font_(font) {}
 
 CaptionFont::~CaptionFont() = default;
 
-CaptionLayout CaptionFont::Layout(const QString &text)
+std::shared_ptr<const CaptionLayout> CaptionFont::Layout(const QString &text)
 {
     auto it = layouts_.constFind(text);
     if (it != layouts_.constEnd())
         return *it;
-    CaptionLayout layout;
-    layout.text_ = text;
-    if (!FromTable(text, layout)) {
-        layout.fallback_ = QStaticText(text);
-        layout.fallback_.setTextFormat(Qt::PlainText);
-        layout.fallback_.setPerformanceHint(QStaticText::AggressiveCaching);
-        layout.fallback_.prepare(QTransform(), font_);
-        layout.size_ = layout.fallback_.size();
-    }
+    auto layout = std::make_shared<CaptionLayout>();
+    layout->text_ = text;
+    if (!FromTable(text, *layout))
+        FromTextLayout(text, *layout);
+    layout->ink_ = InkOf(layout->glyphs_);
     if (layouts_.size() > 4096)
         layouts_.clear();
-    return *layouts_.insert(text, layout);
+    layouts_.insert(text, layout);
+    return layout;
+}
+
+// Laid out as Qt's static text lays out one line: its leading included, never wrapped.
+void CaptionFont::FromTextLayout(const QString &text, CaptionLayout &layout) const
+{
+    QTextLayout lines(text, font_);
+    lines.beginLayout();
+    QTextLine line = lines.createLine();
+    line.setLeadingIncluded(true);
+    line.setLineWidth(std::numeric_limits<int>::max() / 256);
+    line.setPosition(QPointF(0, 0));
+    lines.endLayout();
+    layout.glyphs_ = lines.glyphRuns();
+    layout.size_ = lines.boundingRect().size();
 }
 
 bool CaptionFont::FromTable(const QString &text, CaptionLayout &layout)
@@ -171,9 +225,11 @@ bool CaptionFont::FromTable(const QString &text, CaptionLayout &layout)
         at[i] = QPointF(x, table_->ascent);
         previous = c;
     }
-    layout.glyphs_.setRawFont(table_->font);
-    layout.glyphs_.setGlyphIndexes(glyphs);
-    layout.glyphs_.setPositions(at);
+    QGlyphRun run;
+    run.setRawFont(table_->font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(at);
+    layout.glyphs_ = {run};
     layout.size_ = QSizeF(x + table_->advance[previous], table_->height);
     layout.fromTable_ = true;
     return true;

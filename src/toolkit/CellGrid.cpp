@@ -25,7 +25,7 @@ void Cell::SetCaption(const QString &text) const
     if (text == cell.caption)
         return;
     cell.caption = text;
-    cell.laidOut = false;
+    cell.layout.reset();
     grid_->Repaint(id_);
     grid_->Announce(id_, QAccessible::NameChanged);
 }
@@ -229,23 +229,24 @@ void CellGrid::Announce(int id, int type) const
 const CaptionLayout &CellGrid::Layout(int id)
 {
     State &cell = cells_[id];
-    if (!cell.laidOut) {
+    if (!cell.layout) {
         Array &array = arrays_[cell.array];
         if (!array.captions)
             array.captions = CaptionFont::For(array.design.font);
         cell.layout = array.captions->Layout(cell.caption);
-        cell.laidOut = true;
     }
-    return cell.layout;
+    return *cell.layout;
 }
 
-void CellGrid::PaintCell(QPainter &painter, int id)
+// A cell shown many times over is copied from its picture. Otherwise a caption whose pixels
+// lie well inside its cell joins the batch, drawn later with the others in one call; one
+// that may reach the cell's edge is drawn now, clipped to it.
+void CellGrid::PaintCell(QPainter &painter, int id, bool pictures, CaptionBatch &batch)
 {
     const State &cell = cells_[id];
     if (!cell.visible)
         return;
     const QRect rect = RectOf(id);
-    painter.fillRect(rect, cell.back);
     const Qt::Alignment alignment = arrays_[cell.array].design.alignment;
     const CaptionLayout &caption = Layout(id);
     const QSizeF size = caption.Size();
@@ -254,22 +255,38 @@ void CellGrid::PaintCell(QPainter &painter, int id)
         x = (rect.width() - size.width()) / 2;
     else if (alignment & Qt::AlignRight)
         x = rect.width() - size.width();
+    const QPointF topLeft(rect.left() + x, rect.top() + (rect.height() - size.height()) / 2);
+    if (pictures) {
+        if (const QImage *picture = pictures_.Picture(cell.array, cell.layout, cell.back, rect, topLeft)) {
+            painter.drawImage(rect.topLeft(), *picture);
+            return;
+        }
+    }
+    painter.fillRect(rect, cell.back);
+    if (QRectF(rect).contains(caption.Ink().translated(topLeft))) {
+        batch.Add(caption, topLeft);
+        return;
+    }
     painter.setClipRect(rect);
-    caption.Draw(painter, QPointF(rect.left() + x, rect.top() + (rect.height() - size.height()) / 2));
+    caption.Draw(painter, topLeft);
     painter.setClipping(false);
 }
 
+// The cells of an array never overlap one another, so its captions can be drawn together
+// once its cells are filled; an array added later is painted over it.
 void CellGrid::paintEvent(QPaintEvent *event)
 {
     dirty_ = QRect();
     const QRect area = event->rect();
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
+    const bool pictures = pictures_.Begin(painter);
+    CaptionBatch batch;
     for (const Array &array : arrays_) {
-        painter.setFont(array.design.font);
         if (!array.pitched) {
             if (RectOf(array.firstId).intersects(area))
-                PaintCell(painter, array.firstId);
+                PaintCell(painter, array.firstId, pictures, batch);
+            batch.Draw(painter);
             continue;
         }
         // The places whose cells can reach into the area.
@@ -282,10 +299,12 @@ void CellGrid::paintEvent(QPaintEvent *event)
             for (int row = firstRow; row <= lastRow; ++row) {
                 const int id = array.firstId + column * pitch_.rows + row;
                 if (RectOf(id).intersects(area))
-                    PaintCell(painter, id);
+                    PaintCell(painter, id, pictures, batch);
             }
         }
+        batch.Draw(painter);
     }
+    pictures_.End();
 }
 
 bool CellGrid::event(QEvent *event)

@@ -1,10 +1,12 @@
 #pragma once
 #include "toolkit/CaptionLayout.h"
+#include "toolkit/CellPictures.h"
 
 #include <QColor>
 #include <QFont>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace toolkit {
@@ -151,8 +153,7 @@ private:
         QString description;
         QColor back;
         bool visible = false;
-        bool laidOut = false; // layout shows caption
-        CaptionLayout layout;
+        std::shared_ptr<const CaptionLayout> layout; // of caption, once painted
         // The last press on the cell, which a double click's second press must follow.
         Qt::MouseButton lastPressButton = Qt::NoButton;
         quint64 lastPressTime = 0;
@@ -163,7 +164,7 @@ private:
     void Repaint(int id);
     void Announce(int id, int type) const;
     const CaptionLayout &Layout(int id);
-    void PaintCell(QPainter &painter, int id);
+    void PaintCell(QPainter &painter, int id, bool pictures, CaptionBatch &batch);
     bool Press(int id, QMouseEvent *event);
 
     GridPitch pitch_;
@@ -171,9 +172,10 @@ private:
     std::vector<State> cells_;
     std::vector<int> freeCells_;     // ids of the free cells, in the order added
     std::vector<int> pitchedArrays_; // the pitched arrays, in the order added
-    QRect dirty_;                    // to be repainted, not yet painted
-    int pressed_ = -1;               // the cell the buttons held went down on, or -1
-    bool clickPending_ = false;      // a left press on pressed_ whose release over it is a click
+    CellPictures pictures_;
+    QRect dirty_;               // to be repainted, not yet painted
+    int pressed_ = -1;          // the cell the buttons held went down on, or -1
+    bool clickPending_ = false; // a left press on pressed_ whose release over it is a click
 };
 
 } // namespace toolkit

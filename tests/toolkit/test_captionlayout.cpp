@@ -1,6 +1,7 @@
 // Captions laid out once and shared: each looks and measures exactly as Qt's own static
-// text does, in every font the main window's cells use and in another, on screens of device
-// pixel ratios 1, 1.25 and 2.
+// text does, draws no pixel outside its ink, and looks the same drawn alone or in a batch
+// with others, in every font the main window's cells use and in another, on screens of
+// device pixel ratios 1, 1.25 and 2.
 #include "document/OutputLabel.h"
 #include "editor/frmCVDMXMap.h"
 #include "kit/TempHome.h"
@@ -34,9 +35,10 @@ QStaticText Prepared(const QString &text, const QFont &font)
 
 // The caption drawn on a white cell at a fractional offset, as a centred cell draws it, on
 // a screen of the given device pixel ratio.
-QImage Drawn(const QFont &font, qreal ratio, const std::function<void(QPainter &, const QPointF &)> &draw)
+QImage Drawn(const QFont &font, qreal ratio, const std::function<void(QPainter &, const QPointF &)> &draw,
+             QSize size = QSize(64, 24))
 {
-    QImage image(QSize(64, 24) * ratio, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -44,6 +46,20 @@ QImage Drawn(const QFont &font, qreal ratio, const std::function<void(QPainter &
     p.setFont(font);
     draw(p, QPointF(3.5, 2.5));
     return image;
+}
+
+// The pixels of an image that are not white, in the image's logical coordinates.
+QRectF Inked(const QImage &image)
+{
+    QRect inked;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                inked |= QRect(x, y, 1, 1);
+        }
+    }
+    const qreal ratio = image.devicePixelRatio();
+    return QRectF(inked.x() / ratio, inked.y() / ratio, inked.width() / ratio, inked.height() / ratio);
 }
 
 } // namespace
@@ -98,7 +114,7 @@ void TestCaptionLayout::matchesQtStaticText()
     QFETCH(qreal, ratio);
     CaptionFont *layouts = CaptionFont::For(font);
     for (const QString &text : texts) {
-        const CaptionLayout layout = layouts->Layout(text);
+        const CaptionLayout layout = *layouts->Layout(text);
         const QStaticText reference = Prepared(text, font);
         QCOMPARE(layout.Text(), text);
         QCOMPARE(layout.Size(), reference.size());
@@ -107,7 +123,32 @@ void TestCaptionLayout::matchesQtStaticText()
         const QImage qt = Drawn(font, ratio, [&](QPainter &p, const QPointF &at) { p.drawStaticText(at, reference); });
         if (own != qt)
             QFAIL(qPrintable(QStringLiteral("\"%1\" is drawn differently").arg(text)));
+        const QRectF inked = Inked(own);
+        if (!inked.isEmpty() && !layout.Ink().translated(3.5, 2.5).contains(inked))
+            QFAIL(qPrintable(QStringLiteral("\"%1\" is drawn outside its ink").arg(text)));
     }
+
+    // Every tenth text at its own place, in one batch and each alone.
+    const QSize place(64, 24);
+    const QSize size(place.width() * 8, place.height() * int(texts.size() / 80 + 1));
+    auto placed = [&](int i) { return QPointF(place.width() * (i / 10 % 8), place.height() * (i / 80)); };
+    const QImage batched = Drawn(
+        font, ratio,
+        [&](QPainter &p, const QPointF &at) {
+            toolkit::CaptionBatch batch;
+            for (int i = 0; i < texts.size(); i += 10)
+                batch.Add(*layouts->Layout(texts[i]), at + placed(i));
+            batch.Draw(p);
+        },
+        size);
+    const QImage alone = Drawn(
+        font, ratio,
+        [&](QPainter &p, const QPointF &at) {
+            for (int i = 0; i < texts.size(); i += 10)
+                layouts->Layout(texts[i])->Draw(p, at + placed(i));
+        },
+        size);
+    QVERIFY(batched == alone);
 }
 
 // One set of layouts per font, whatever object carries it; a second font has its own.
@@ -120,8 +161,8 @@ void TestCaptionLayout::sharedPerFontAndText()
     CaptionFont *a = CaptionFont::For(twelve);
     QCOMPARE(CaptionFont::For(QFont(twelve)), a);
     QVERIFY(CaptionFont::For(eleven) != a);
-    QVERIFY(CaptionFont::For(twelve)->Layout(QStringLiteral("042")).Size().width()
-            > CaptionFont::For(eleven)->Layout(QStringLiteral("042")).Size().width());
+    QVERIFY(CaptionFont::For(twelve)->Layout(QStringLiteral("042"))->Size().width()
+            > CaptionFont::For(eleven)->Layout(QStringLiteral("042"))->Size().width());
 }
 
 QTEST_MAIN(TestCaptionLayout)

@@ -20,6 +20,8 @@ private slots:
     void theMouseReachesTheCellOnTop_data();
     void theMouseReachesTheCellOnTop();
     void paintsShownCellsOnly();
+    void repeatedCellsLookTheSame_data();
+    void repeatedCellsLookTheSame();
     void readAsStaticTextsInPlaceOrder();
     void readableWhereTheyStandAndAsShown();
     void changesAreAnnounced();
@@ -161,6 +163,64 @@ void TestCellGrid::paintsShownCellsOnly()
             inked |= at(QPoint(x, y)) != QColor(Qt::cyan);
     }
     QVERIFY(inked);
+}
+
+void TestCellGrid::repeatedCellsLookTheSame_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QImage::Format>("format");
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied})
+            QTest::addRow("ratio %g, format %d", ratio, int(format)) << ratio << format;
+    }
+}
+
+// Twelve cells show one caption on one back; a cell shown many times over is copied after
+// its first few are drawn. Every one of them looks as the first, also once the pen changed,
+// and a cell on another back does not.
+void TestCellGrid::repeatedCellsLookTheSame()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(QImage::Format, format);
+    QWidget window;
+    window.resize(130, 90);
+    auto *grid = new CellGrid({2, 3, 42, 21, 4, 3}, &window);
+    grid->setGeometry(window.rect());
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    const CellArray cells = grid->AddPitchedArray({QRect(1, 1, 40, 17), font, Qt::yellow, Qt::AlignCenter});
+    for (int i = 0; i < cells.Count(); ++i) {
+        cells[i].SetCaption(QStringLiteral("D:0A.4"));
+        cells[i].SetVisible(true);
+    }
+    cells[9].SetBackColor(Qt::cyan);
+    auto render = [&] {
+        QImage image(window.size() * ratio, format);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        window.render(&image);
+        return image;
+    };
+    auto pixels = [&](const QImage &image, int i) {
+        const QRect r = cells[i].Rect();
+        return image.copy(QRect(r.topLeft() * ratio, r.size() * ratio));
+    };
+    const QImage before = render();
+    for (int i = 1; i < cells.Count(); ++i) {
+        if (i != 9)
+            QVERIFY2(pixels(before, i) == pixels(before, 0), qPrintable(QString::number(i)));
+    }
+    QVERIFY(pixels(before, 9) != pixels(before, 0));
+
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::WindowText, Qt::darkRed);
+    window.setPalette(palette);
+    const QImage after = render();
+    QVERIFY(pixels(after, 0) != pixels(before, 0));
+    for (int i = 1; i < cells.Count(); ++i) {
+        if (i != 9)
+            QVERIFY2(pixels(after, i) == pixels(after, 0), qPrintable(QString::number(i)));
+    }
 }
 
 // The free cell first, then place by place the cells of both arrays there.
