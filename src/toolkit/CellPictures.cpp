@@ -40,6 +40,9 @@ bool CellPictures::Begin(const QPainter &painter)
 const QImage *CellPictures::Picture(int array, const std::shared_ptr<const CaptionLayout> &caption, const QColor &back,
                                     const QRect &rect, const QPointF &topLeft)
 {
+    // A translucent back shows what lies under the cell, which a picture cannot hold.
+    if (back.alpha() != 255)
+        return nullptr;
     const Key key{array, caption, back.rgba()};
     const auto found = pictures_.constFind(key);
     if (found != pictures_.constEnd())

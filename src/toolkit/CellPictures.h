@@ -21,8 +21,9 @@ class CellPictures {
 public:
     // Starts a paint on painter; false when its device takes no pictures.
     bool Begin(const QPainter &painter);
-    // The picture of a cell of array, showing caption at topLeft on back in rect: made on
-    // the caption's kUses-th showing in this paint, kept for later paints; null before.
+    // The picture of a cell of array, showing caption at topLeft on an opaque back in rect:
+    // made on the caption's kUses-th showing in this paint, kept for later paints; null
+    // before, and for a translucent back.
     const QImage *Picture(int array, const std::shared_ptr<const CaptionLayout> &caption, const QColor &back,
                           const QRect &rect, const QPointF &topLeft);
     void End();

@@ -189,6 +189,7 @@ void TestCellGrid::repeatedCellsLookTheSame()
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     const CellArray cells = grid->AddPitchedArray({QRect(1, 1, 40, 17), font, Qt::yellow, Qt::AlignCenter});
+    static_assert(toolkit::CellPictures::kUses < 11, "eleven cells on one back are copied after the first few");
     for (int i = 0; i < cells.Count(); ++i) {
         cells[i].SetCaption(QStringLiteral("D:0A.4"));
         cells[i].SetVisible(true);
