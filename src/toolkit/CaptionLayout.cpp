@@ -186,14 +186,16 @@ std::shared_ptr<const CaptionLayout> CaptionFont::Layout(const QString &text)
     return layout;
 }
 
-// Laid out as Qt's static text lays out one line: its leading included, never wrapped.
+// Laid out as Qt's static text lays out one line: its leading included, at the width that
+// static text gives it (the widest Qt's fixed-point text metrics take), so never wrapped.
 void CaptionFont::FromTextLayout(const QString &text, CaptionLayout &layout) const
 {
+    constexpr int kWidest = std::numeric_limits<int>::max() / 256;
     QTextLayout lines(text, font_);
     lines.beginLayout();
     QTextLine line = lines.createLine();
     line.setLeadingIncluded(true);
-    line.setLineWidth(std::numeric_limits<int>::max() / 256);
+    line.setLineWidth(kWidest);
     line.setPosition(QPointF(0, 0));
     lines.endLayout();
     layout.glyphs_ = lines.glyphRuns();
